@@ -76,6 +76,8 @@ public:
     std::string NextValue(std::string_view key);
     // The next line compared whole with `expected`.
     bool NextLineEquals(std::string_view expected) { return NextLine() == expected; }
+    // Lines not read yet; what lies beyond them reads as empty.
+    size_t RemainingLines() const { return next_ < lines_.size() ? lines_.size() - next_ : 0; }
 
 private:
     std::vector<std::string> lines_;

@@ -90,6 +90,28 @@ void Label::Create(HWND parent, int id, Bounds bounds, std::string_view caption,
     CreateHandle(parent, id, bounds, "STATIC", caption, SS_LEFT | SS_NOPREFIX | style);
 }
 
+namespace {
+
+LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+    if (message == WM_SETCURSOR) {
+        SetCursor(LoadCursorA(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void LinkLabel::Create(HWND parent, int id, Bounds bounds, std::string_view caption) {
+    Label::Create(parent, id, bounds, caption, SS_NOTIFY);
+    SetWindowSubclass(Handle(), LinkProc, 0, 0);
+}
+
+void LinkLabel::Command(WORD code) {
+    if (code == STN_CLICKED && OnClick) RunHandler(OnClick);
+}
+
 void Button::Create(HWND parent, int id, Bounds bounds, std::string_view caption) {
     CreateHandle(parent, id, bounds, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON);
 }

@@ -58,6 +58,14 @@ public:
     void Create(HWND parent, int id, Bounds bounds, std::string_view caption, DWORD style = 0);
 };
 
+// A label that reacts to clicks and shows the hand cursor, for a web address.
+class LinkLabel : public Label {
+public:
+    void Create(HWND parent, int id, Bounds bounds, std::string_view caption);
+    void Command(WORD code) override;
+    std::function<void()> OnClick;
+};
+
 class Button : public Control {
 public:
     void Create(HWND parent, int id, Bounds bounds, std::string_view caption);

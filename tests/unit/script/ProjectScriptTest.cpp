@@ -44,6 +44,7 @@ TEST(ProjectScriptWriter, WritesEighteenPlusNLinesEachEndedByCrLf) {
 
 TEST(PositionalReader, TakesValuesByKeyLengthAndReadsPastTheEndAsEmpty) {
     PositionalScriptReader reader("Project=P\r\nXXXXXXX/folder\nProduct=\rVersion=9");
+    EXPECT_EQ(reader.RemainingLines(), 4u);
     EXPECT_EQ(reader.NextValue(script_keys::kProject), "P");
     EXPECT_EQ(reader.NextValue(script_keys::kFolder), "/folder");  // the key is not compared
     EXPECT_EQ(reader.NextValue(script_keys::kProduct), "");
@@ -51,6 +52,7 @@ TEST(PositionalReader, TakesValuesByKeyLengthAndReadsPastTheEndAsEmpty) {
     EXPECT_EQ(reader.NextValue(script_keys::kManuf), "");
     EXPECT_FALSE(reader.NextLineEquals(script_keys::kStartOn));
     EXPECT_EQ(reader.NextLine(), "");
+    EXPECT_EQ(reader.RemainingLines(), 0u);
 }
 
 TEST(PositionalReader, RoundTripsAWrittenScript) {
