@@ -12,6 +12,8 @@ constexpr char kPanelClass[] = "KolvanePanel";
 // Marks the windows made by this layer and leads back to their objects.
 constexpr char kControlProperty[] = "KolvaneControl";
 constexpr char kFontProperty[] = "KolvaneFont";
+// The titled frame of a group box, which stays under every other child.
+constexpr char kFrameProperty[] = "KolvaneFrame";
 
 // Containers pass what their children report on to their own parent, up to the form.
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -29,8 +31,16 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(GetPropA(window, kFontProperty));
+        case WM_PARENTNOTIFY:
+            // A new child goes under its older siblings, the frame among them: clipped by
+            // the frame, it would never show.
+            if (LOWORD(wParam) == WM_CREATE)
+                if (HWND frame = static_cast<HWND>(GetPropA(window, kFrameProperty)))
+                    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            break;
         case WM_NCDESTROY:
             RemovePropA(window, kFontProperty);
+            RemovePropA(window, kFrameProperty);
             break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -161,7 +171,7 @@ void GroupBox::Create(HWND parent, int id, Bounds bounds, std::string_view capti
                                  WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, bounds.width,
                                  bounds.height, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(frame, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
-    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetPropA(Handle(), kFrameProperty, frame);
 }
 
 void ListBox::Create(HWND parent, int id, Bounds bounds, bool multiSelect) {

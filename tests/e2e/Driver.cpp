@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -179,11 +180,165 @@ MessageBoxSeen WaitForMessageBox(const Process& process, std::chrono::millisecon
 }
 
 void Press(const MessageBoxSeen& box, int buttonId) {
-    HWND button = GetDlgItem(box.window, buttonId);
-    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button))
-        throw std::runtime_error("message box \"" + box.text + "\" has no button " + std::to_string(buttonId));
-    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PressButton(box.window, buttonId);
     WaitUntilGone(box.window);
+}
+
+void PressButton(HWND dialog, int buttonId) {
+    HWND button = GetDlgItem(dialog, buttonId);
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button))
+        throw std::runtime_error("dialog \"" + Text(dialog) + "\" has no button " + std::to_string(buttonId));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+namespace {
+
+// Memory in the process that owns a window, for messages whose structures must lie there.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, size_t size) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_)
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        if (!address_) throw std::runtime_error("cannot reach the memory of the window's process");
+    }
+    ~RemoteMemory() {
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    char* Address(size_t offset = 0) const { return address_ + offset; }
+    void Write(const void* data, size_t size, size_t offset = 0) {
+        WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    void Read(void* data, size_t size, size_t offset = 0) const {
+        ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+constexpr size_t kTextRoom = 1024;
+// The file-name box of the open dialog, and the tree of the folder browser.
+constexpr int kFileNameBox = 0x47C;
+constexpr int kFolderTree = 0x3741;
+constexpr char kOpenCaption[] = "Open";
+
+// An item's text: the structure and its text buffer side by side in the other process.
+template <typename Item>
+std::string RemoteItemText(HWND control, UINT message, WPARAM index, Item item) {
+    RemoteMemory memory(control, sizeof item + kTextRoom);
+    item.pszText = memory.Address(sizeof item);
+    item.cchTextMax = kTextRoom;
+    memory.Write(&item, sizeof item);
+    SendMessageA(control, message, index, reinterpret_cast<LPARAM>(memory.Address()));
+    char text[kTextRoom] = "";
+    memory.Read(text, sizeof text - 1, sizeof item);
+    return text;
+}
+
+HWND DirectChild(HWND dialog, int id) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == id) return child;
+    throw std::runtime_error("dialog \"" + Text(dialog) + "\" has no control " + std::to_string(id));
+}
+
+}  // namespace
+
+std::vector<std::string> ListViewCaptions(HWND listView) {
+    std::vector<std::string> captions;
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        captions.push_back(RemoteItemText(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), item));
+    }
+    return captions;
+}
+
+void SelectListViewItems(HWND listView, const std::vector<int>& indexes) {
+    RemoteMemory memory(listView, sizeof(LVITEMA));
+    for (int index : indexes) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        memory.Write(&item, sizeof item);
+        SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(memory.Address()));
+    }
+}
+
+std::vector<std::string> ListBoxItems(HWND listBox) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    // Wine hands list box text across processes as UTF-16 even to an ANSI caller, so ask
+    // for it as such and convert.
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[kTextRoom] = L"";
+        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char text[kTextRoom * 2] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
+void ChooseFiles(const Process& process, const std::string& folder, const std::string& names) {
+    HWND dialog = process.WaitForWindow("#32770", kOpenCaption);
+    HWND nameBox = DirectChild(dialog, kFileNameBox);
+    // Typed into the name box and confirmed, a folder opens and the box empties.
+    SetText(nameBox, folder);
+    PressButton(dialog, IDOK);
+    if (!WaitFor([&] { return Text(nameBox).empty(); }, kPatience))
+        throw std::runtime_error("the open dialog does not go to " + folder);
+    SetText(nameBox, names);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    PressButton(dialog, IDOK);
+    WaitUntilGone(dialog);
+    Sync(owner);
+}
+
+void CancelOpenDialog(const Process& process) {
+    HWND dialog = process.WaitForWindow("#32770", kOpenCaption);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    PressButton(dialog, IDCANCEL);
+    WaitUntilGone(dialog);
+    Sync(owner);
+}
+
+HWND WaitForFolderBrowser(const Process& process) {
+    HWND browser = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : process.VisibleWindows())
+                if (ClassOf(window) == "#32770" && GetDlgItem(window, kFolderTree)) browser = window;
+            return browser != nullptr;
+        },
+        kPatience);
+    if (!browser) throw std::runtime_error("no folder browser; seen:\n" + process.DescribeWindows());
+    return browser;
+}
+
+std::string SelectedFolderName(HWND browser) {
+    HWND tree = GetDlgItem(browser, kFolderTree);
+    HTREEITEM selected = nullptr;
+    WaitFor(
+        [&] {
+            selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+            return selected != nullptr;
+        },
+        kPatience);
+    if (!selected) return {};
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = selected;
+    return RemoteItemText(tree, TVM_GETITEMA, 0, item);
 }
 
 void WaitUntilGone(HWND window, std::chrono::milliseconds timeout) {
@@ -215,12 +370,31 @@ void SetText(HWND window, const std::string& text) {
                         kSyncTimeoutMs, &ignored);
 }
 
-void Click(HWND button) {
+namespace {
+
+void CheckPressable(HWND button) {
     if (!IsWindowVisible(button) || !IsWindowEnabled(button))
         throw std::runtime_error("button \"" + Text(button) + "\" cannot be pressed");
-    // Posted, so that a modal loop the click opens never blocks the driver.
+}
+
+}  // namespace
+
+void Click(HWND button) {
+    CheckPressable(button);
     PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
+}
+
+void ClickAndWait(HWND button) {
+    CheckPressable(button);
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button), SMTO_NORMAL, kSyncTimeoutMs, &ignored);
+}
+
+void Sync(HWND window) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeoutMs, &ignored);
 }
 
 bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }

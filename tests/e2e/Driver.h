@@ -56,16 +56,37 @@ struct MessageBoxSeen {
 };
 MessageBoxSeen WaitForMessageBox(const Process& process, std::chrono::milliseconds timeout = kPatience);
 void Press(const MessageBoxSeen& box, int buttonId = IDOK);
+// Presses a button of a dialog without waiting for the dialog to close.
+void PressButton(HWND dialog, int buttonId);
 void WaitUntilGone(HWND window, std::chrono::milliseconds timeout = kPatience);
 
 // Controls by their stable id, anywhere below `window`.
 HWND Control(HWND window, int id);
 std::string Text(HWND window);
 void SetText(HWND window, const std::string& text);
+// Posted: a dialog that the click opens does not block the driver.
 void Click(HWND button);
+// Sent: returns when the button's handler has run.
+void ClickAndWait(HWND button);
+// Returns once the window's thread has handled everything it was busy with.
+void Sync(HWND window);
 bool IsChecked(HWND button);
 bool IsVisible(HWND window);
 std::string ClassOf(HWND window);
+
+// List controls of another process.
+std::vector<std::string> ListViewCaptions(HWND listView);
+void SelectListViewItems(HWND listView, const std::vector<int>& indexes);
+std::vector<std::string> ListBoxItems(HWND listBox);
+
+// The open-file dialog: chooses `names` in `folder` (several as "\"a\" \"b\""), or cancels.
+void ChooseFiles(const Process& process, const std::string& folder, const std::string& names);
+void CancelOpenDialog(const Process& process);
+
+// The shell's folder browser: the dialog, and the text of the folder selected in its tree,
+// once one is.
+HWND WaitForFolderBrowser(const Process& process);
+std::string SelectedFolderName(HWND browser);
 
 // Saves what the window shows as a bitmap file, for people to look at.
 void Screenshot(HWND window, const std::string& name);
