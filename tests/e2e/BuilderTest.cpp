@@ -277,6 +277,53 @@ TEST(Builder, FolderBrowserStartsAtTheProjectFolderAndCancelKeepsIt) {
     EXPECT_EQ(builder.Field(ids::EditFolder), shown);
 }
 
+TEST(Builder, PickersFillTheirFieldsAndPreviews) {
+    const std::string folder = FreshFolder("builder-pickers");
+    const std::string pictures = FreshFolder("builder-pickers\\pictures");
+    const std::string dotted = FreshFolder("builder-pickers\\looks.ico.d");
+    WriteFileBytes(pictures + "big.bmp", Fixture("pictures/big.bmp"));
+    WriteFileBytes(pictures + "small.jpg", Fixture("pictures/small.jpg"));
+    WriteFileBytes(pictures + "setup.ico", Fixture("pictures/setup.ico"));
+    WriteFileBytes(pictures + "broken.jpg", "no picture at all");
+    WriteFileBytes(pictures + "terms.rtf", "{\\rtf1 terms}");
+    WriteFileBytes(pictures + "app.exe", "MZ");
+    WriteFileBytes(dotted + "plain.bmp", Fixture("pictures/big.bmp"));
+    Builder builder(folder);
+
+    struct Step {
+        int button;
+        int field;
+        std::string chosen;    // folder and name
+        std::string expected;  // the field afterwards
+        bool error;
+    };
+    const Step steps[] = {
+        {ids::ButImageBig, ids::EditImage, pictures + "big.bmp", pictures + "big.bmp", false},
+        {ids::ButImageSmall, ids::EditSmall, pictures + "small.jpg", pictures + "small.jpg", false},
+        // Content that no decoder reads stops the picker before the field changes.
+        {ids::ButImageBig, ids::EditImage, pictures + "broken.jpg", pictures + "big.bmp", true},
+        // An icon is taken only when ".ico" stands somewhere in its path.
+        {ids::ButIcon, ids::EditIcon, pictures + "big.bmp", "My Icon", false},
+        {ids::ButIcon, ids::EditIcon, dotted + "plain.bmp", dotted + "plain.bmp", false},
+        {ids::ButIcon, ids::EditIcon, pictures + "setup.ico", pictures + "setup.ico", false},
+        {ids::Button3, ids::EditLicense, pictures + "terms.rtf", pictures + "terms.rtf", false},
+        {ids::ButShortCut, ids::EditShortCut, pictures + "app.exe", pictures + "app.exe", false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.chosen);
+        builder.Open(step.button);
+        const size_t slash = step.chosen.rfind('\\');
+        ChooseFiles(builder.process, step.chosen.substr(0, slash + 1), step.chosen.substr(slash + 1));
+        if (step.error) {
+            MessageBoxSeen error = WaitForMessageBox(builder.process);
+            EXPECT_NE(error.text.find(step.chosen), std::string::npos) << error.text;
+            Press(error);
+        }
+        EXPECT_EQ(builder.Field(step.field), step.expected);
+    }
+    Screenshot(builder.window, "builder-pickers");
+}
+
 TEST(Builder, GenerateGivesANewGuidEachTime) {
     Builder builder(FreshFolder("builder-guid"));
     std::vector<std::string> guids;

@@ -292,11 +292,13 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
 void ChooseFiles(const Process& process, const std::string& folder, const std::string& names) {
     HWND dialog = process.WaitForWindow("#32770", kOpenCaption);
     HWND nameBox = DirectChild(dialog, kFileNameBox);
-    // Typed into the name box and confirmed, a folder opens and the box empties.
+    // A folder typed into the name box and confirmed opens there; sent, so that the
+    // dialog has moved before the names are typed.
     SetText(nameBox, folder);
-    PressButton(dialog, IDOK);
-    if (!WaitFor([&] { return Text(nameBox).empty(); }, kPatience))
-        throw std::runtime_error("the open dialog does not go to " + folder);
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)), SMTO_NORMAL, kSyncTimeoutMs,
+                        &ignored);
     SetText(nameBox, names);
     HWND owner = GetWindow(dialog, GW_OWNER);
     PressButton(dialog, IDOK);
