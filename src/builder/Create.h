@@ -15,7 +15,7 @@
 namespace kolvane {
 
 class TFormCreating : public Form {
-public:
+  public:
     void Create();
 
     // The full paths of the project files in list order; entry i goes into slot i.
@@ -74,11 +74,11 @@ public:
     OpenDialog OpenDialogLicense{"Texto|*.txt|Rich Text File|*.rtf"};
     OpenDialog OpenDialogShortCuts{"Exe|*.exe"};
 
-protected:
+  protected:
     void CreateControls() override;
     void FormCreate() override;
 
-private:
+  private:
     // The maker's web page, behind Label5.
     static constexpr char kWebAddress[] = "https://kolvane.example/";
     static constexpr char kPictureFilter[] =

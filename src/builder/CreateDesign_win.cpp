@@ -40,8 +40,12 @@ void TFormCreating::ButIconClick() {
     EditIcon.SetText(path);
 }
 
-void TFormCreating::Button4Click() { EditGUID.SetText(NewGuidString()); }
+void TFormCreating::Button4Click() {
+    EditGUID.SetText(NewGuidString());
+}
 
-void TFormCreating::Label5Click() { OpenUrl(kWebAddress); }
+void TFormCreating::Label5Click() {
+    OpenUrl(kWebAddress);
+}
 
 }  // namespace kolvane

@@ -51,8 +51,8 @@ void TFormCreating::StartupLoad() {
         LoadProject(script, LoadVariant::Startup);
         return;
     }
-    HANDLE file = CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file = CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowFileError("Cannot create file", script);
     CloseHandle(file);
 }
@@ -69,7 +69,8 @@ void TFormCreating::ButProjectClick() {
 }
 
 void TFormCreating::ButFolderClick() {
-    if (auto folder = BrowseForFolder(Handle(), kFolderTitle, EditFolder.Text())) EditFolder.SetText(*folder);
+    if (auto folder = BrowseForFolder(Handle(), kFolderTitle, EditFolder.Text()))
+        EditFolder.SetText(*folder);
 }
 
 // Fills the fields line by line. A failure stops the load where it happens: the fields
@@ -98,7 +99,8 @@ void TFormCreating::LoadProject(const std::string& scriptPath, LoadVariant varia
         const std::string_view name = FileNamePart(path);
         if (name.empty()) continue;
         if (variant == LoadVariant::Startup) {
-            AppendSectionFromString(sections::SlotSection(sections::kFileName, slot), std::string(name));
+            AppendSectionFromString(sections::SlotSection(sections::kFileName, slot),
+                                    std::string(name));
             AppendSectionFromFile(sections::SlotSection(sections::kFile, slot), path);
             ++slot;
         }
@@ -109,7 +111,8 @@ void TFormCreating::LoadProject(const std::string& scriptPath, LoadVariant varia
 
     EditShortCut.SetText(script.NextValue(k::kShortCut));
     // A load ticks boxes but never clears one.
-    for (auto [box, on] : {std::pair{&CheckStart, k::kStartOn}, {&CheckDesktop, k::kDesktopOn},
+    for (auto [box, on] : {std::pair{&CheckStart, k::kStartOn},
+                           {&CheckDesktop, k::kDesktopOn},
                            {&CheckQuick, k::kStartupOn}})
         if (script.NextLineEquals(on)) box->SetChecked(true);
 
@@ -124,14 +127,16 @@ void TFormCreating::LoadProject(const std::string& scriptPath, LoadVariant varia
         EditLicense.SetText(license);
         AppendSectionFromFile(sections::kLicense, license);
     }
-    EditDestination.SetText(DestinationFolder(script.NextValue(k::kDestination), CurrentDirectory()));
+    EditDestination.SetText(
+        DestinationFolder(script.NextValue(k::kDestination), CurrentDirectory()));
     script.NextLine();  // the size text: the total is measured from the files instead
     const std::string guid = script.NextValue(k::kGuid);
     EditGUID.SetText(guid.empty() ? NewGuidString() : guid);
     EditFormat.SetText(script.NextValue(k::kFormat));
 }
 
-void TFormCreating::LoadImageField(const std::string& path, Image& preview, Edit& field, char suffix) {
+void TFormCreating::LoadImageField(const std::string& path, Image& preview, Edit& field,
+                                   char suffix) {
     field.SetText(path);
     if (!IsExistingFile(path)) return;
     ShowPicture(preview, path);

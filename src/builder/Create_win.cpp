@@ -1,11 +1,10 @@
-#include "builder/Create.h"
-
 #include <windows.h>
 
 #include <memory>
 
 #include "app/ControlIds.h"
 #include "app/Role.h"
+#include "builder/Create.h"
 #include "builder/FormatSize_win.h"
 #include "package/ExeMod.h"
 #include "package/PlatformError_win.h"
@@ -106,10 +105,12 @@ void TFormCreating::CreateConfigurationGroup() {
     ListView1.Create(group, ids::ListView1, {kMargin, listTop, kFieldWidth, kListHeight});
     ListBox1.Create(group, ids::ListBox1, {kMargin, listTop, kFieldWidth, kListHeight}, true);
     ListBox1.SetVisible(false);
-    ButInsert.Create(group, ids::ButInsert, {kButtonLeft, listTop, kButtonWidth, kButtonHeight}, "Insert");
+    ButInsert.Create(group, ids::ButInsert, {kButtonLeft, listTop, kButtonWidth, kButtonHeight},
+                     "Insert");
     ButInsert.OnClick = [this] { ButInsertClick(); };
     ButDelete.Create(group, ids::ButDelete,
-                     {kButtonLeft, listTop + kButtonHeight + 6, kButtonWidth, kButtonHeight}, "Delete");
+                     {kButtonLeft, listTop + kButtonHeight + 6, kButtonWidth, kButtonHeight},
+                     "Delete");
     ButDelete.OnClick = [this] { ButDeleteClick(); };
     top = listTop + kListHeight + 5;
     LabTamanho.Create(group, ids::LabTamanho, {kMargin, top, kFullWidth, kCaptionHeight}, "");
@@ -123,7 +124,8 @@ void TFormCreating::CreateConfigurationGroup() {
     top += kRow - 4;
     CheckStart.Create(group, ids::CheckStart, {kMargin, top, 84, 20}, "Start Menu", true);
     CheckDesktop.Create(group, ids::CheckDesktop, {kMargin + 90, top, 70, 20}, "Desktop", true);
-    CheckQuick.Create(group, ids::CheckQuick, {kMargin + 166, top, 131, 20}, "Quick Launch Bar", false);
+    CheckQuick.Create(group, ids::CheckQuick, {kMargin + 166, top, 131, 20}, "Quick Launch Bar",
+                      false);
 
     top += 28;
     NextCaption(group, kMargin, top, "Formato de Arquivos:");
@@ -146,16 +148,20 @@ void TFormCreating::CreateDesignGroup() {
     constexpr int kColumnWidth = kFullWidth - (kColumn - kMargin);
     top = previewTop;
     NextCaption(group, kColumn, top, "Small Image:");
-    EditSmall.Create(group, ids::EditSmall, {kColumn, top + kCaptionToField, kColumnWidth, kEditHeight}, "");
-    ButImageSmall.Create(group, ids::ButImageSmall, {kColumn, top + 42, kButtonWidth, kButtonHeight}, "Browser");
+    EditSmall.Create(group, ids::EditSmall,
+                     {kColumn, top + kCaptionToField, kColumnWidth, kEditHeight}, "");
+    ButImageSmall.Create(group, ids::ButImageSmall,
+                         {kColumn, top + 42, kButtonWidth, kButtonHeight}, "Browser");
     ButImageSmall.OnClick = [this] { ButImageSmallClick(); };
     ImageSmall.Create(group, ids::ImageSmall, {kMargin + kFullWidth - 62, top + 42, 62, 61});
     ImageSmall.Assign(ResourceBytes("PREVIEW_SMALL"));
 
     top += 114;
     NextCaption(group, kColumn, top, "Icon Setup:");
-    EditIcon.Create(group, ids::EditIcon, {kColumn, top + kCaptionToField, kColumnWidth, kEditHeight}, "My Icon");
-    ButIcon.Create(group, ids::ButIcon, {kColumn, top + 42, kButtonWidth, kButtonHeight}, "Browser");
+    EditIcon.Create(group, ids::EditIcon,
+                    {kColumn, top + kCaptionToField, kColumnWidth, kEditHeight}, "My Icon");
+    ButIcon.Create(group, ids::ButIcon, {kColumn, top + 42, kButtonWidth, kButtonHeight},
+                   "Browser");
     ButIcon.OnClick = [this] { ButIconClick(); };
     ImageIcon.Create(group, ids::ImageIcon, {kMargin + kFullWidth - 41, top + 42, 41, 41});
     ImageIcon.Assign(ResourceBytes("PREVIEW_ICON"));
@@ -167,7 +173,8 @@ void TFormCreating::CreateDesignGroup() {
     Button3.OnClick = [this] { Button3Click(); };
     top += kRow;
     NextCaption(group, kMargin, top, "Destination Installation:");
-    EditDestination.Create(group, ids::EditDestination, FieldAt(top, kFullWidth), "C:\\Program Files\\");
+    EditDestination.Create(group, ids::EditDestination, FieldAt(top, kFullWidth),
+                           "C:\\Program Files\\");
     top += kRow;
     NextCaption(group, kMargin, top, "Globally Unique Identifiers (GUID)");
     EditGUID.Create(group, ids::EditGUID, FieldAt(top), "");
@@ -233,6 +240,8 @@ void TFormCreating::RecomputeTotal() {
     ShowTotal();
 }
 
-void TFormCreating::ShowTotal() { LabTamanho.SetText("Total: " + FormatSize(total_)); }
+void TFormCreating::ShowTotal() {
+    LabTamanho.SetText("Total: " + FormatSize(total_));
+}
 
 }  // namespace kolvane

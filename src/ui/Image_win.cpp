@@ -29,8 +29,8 @@ bool Image::Assign(std::string_view bytes) {
                                         static_cast<UINT>(bytes.size()));
     if (!stream) return false;
     IPicture* picture = nullptr;
-    const HRESULT result = OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                          reinterpret_cast<void**>(&picture));
+    const HRESULT result = OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE,
+                                          IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(result) || !picture) return false;
     picture_.reset(picture);

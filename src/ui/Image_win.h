@@ -11,13 +11,13 @@ namespace kolvane {
 // Shows one picture stretched over its whole frame. Pictures decode through OLE: JPEG,
 // Windows bitmap, icon and both kinds of metafile.
 class Image : public Control {
-public:
+  public:
     void Create(HWND parent, int id, Bounds bounds);
     // Shows the picture held in `bytes`; false, keeping the picture shown, when they are
     // no picture of a known kind.
     bool Assign(std::string_view bytes);
 
-private:
+  private:
     struct ComRelease {
         void operator()(IUnknown* object) const { object->Release(); }
     };

@@ -8,7 +8,9 @@ void ListView::Create(HWND parent, int id, Bounds bounds) {
     ListView_SetExtendedListViewStyle(Handle(), LVS_EX_GRIDLINES);
 }
 
-int ListView::Count() const { return ListView_GetItemCount(Handle()); }
+int ListView::Count() const {
+    return ListView_GetItemCount(Handle());
+}
 
 void ListView::Add(std::string_view caption, int imageIndex) {
     std::string text(caption);
@@ -20,8 +22,12 @@ void ListView::Add(std::string_view caption, int imageIndex) {
     SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void ListView::Delete(int index) { ListView_DeleteItem(Handle(), index); }
-void ListView::Clear() { ListView_DeleteAllItems(Handle()); }
+void ListView::Delete(int index) {
+    ListView_DeleteItem(Handle(), index);
+}
+void ListView::Clear() {
+    ListView_DeleteAllItems(Handle());
+}
 
 std::string ListView::Caption(int index) const {
     char text[1024] = "";
@@ -29,8 +35,8 @@ std::string ListView::Caption(int index) const {
     item.iSubItem = 0;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    const LRESULT length =
-        SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LRESULT length = SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(&item));
     return std::string(text, static_cast<size_t>(length));
 }
 
@@ -38,6 +44,8 @@ bool ListView::Selected(int index) const {
     return ListView_GetItemState(Handle(), index, LVIS_SELECTED) & LVIS_SELECTED;
 }
 
-void ListView::SetSmallImages(HIMAGELIST images) { ListView_SetImageList(Handle(), images, LVSIL_SMALL); }
+void ListView::SetSmallImages(HIMAGELIST images) {
+    ListView_SetImageList(Handle(), images, LVSIL_SMALL);
+}
 
 }  // namespace kolvane

@@ -13,7 +13,7 @@ namespace kolvane {
 // A list view in list style: captions with a small icon each, several entries selectable
 // at once, grid lines.
 class ListView : public Control {
-public:
+  public:
     void Create(HWND parent, int id, Bounds bounds);
     int Count() const;
     void Add(std::string_view caption, int imageIndex);

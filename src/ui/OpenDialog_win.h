@@ -8,7 +8,7 @@ namespace kolvane {
 
 // The system's open-file dialog: read-only box hidden, resizable.
 class OpenDialog {
-public:
+  public:
     // `filter` lists descriptions and patterns in turn, joined by "|":
     // "Text|*.txt|Rich Text File|*.rtf".
     explicit OpenDialog(std::string filter, bool multiSelect = false)
@@ -20,7 +20,7 @@ public:
     const std::vector<std::string>& Files() const { return files_; }
     std::string FileName() const { return files_.empty() ? std::string() : files_.front(); }
 
-private:
+  private:
     std::string filter_;
     bool multiSelect_;
     std::vector<std::string> files_;

@@ -18,7 +18,7 @@ constexpr int kFolderTreeId = 0x3741;
 // Disables the thread's other top-level windows while a dialog runs and enables them
 // again when it ends, however it ends. The dialog itself takes care of its owner.
 class OtherWindowsDisabled {
-public:
+  public:
     explicit OtherWindowsDisabled(HWND owner) : owner_(owner) {
         EnumThreadWindows(GetCurrentThreadId(), &OtherWindowsDisabled::Disable,
                           reinterpret_cast<LPARAM>(this));
@@ -29,7 +29,7 @@ public:
     OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
     OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
 
-private:
+  private:
     static BOOL CALLBACK Disable(HWND window, LPARAM parameter) {
         auto& self = *reinterpret_cast<OtherWindowsDisabled*>(parameter);
         if (window != self.owner_ && IsWindowVisible(window) && IsWindowEnabled(window)) {

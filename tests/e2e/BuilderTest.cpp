@@ -38,7 +38,9 @@ std::string Fixture(const std::string& name) {
     return ReadFileBytes(path);
 }
 
-void WriteSizedFile(const std::string& path, size_t size) { WriteFileBytes(path, std::string(size, 'k')); }
+void WriteSizedFile(const std::string& path, size_t size) {
+    WriteFileBytes(path, std::string(size, 'k'));
+}
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string text;
@@ -51,15 +53,23 @@ TEST(Builder, StartsWithTheInitialFieldsAndAnEmptyScript) {
     Builder builder(folder);
     EXPECT_EQ(Text(builder.window), kBuilderCaption);
     const std::pair<int, std::string> fields[] = {
-        {ids::EditProject, "My Project"},  {ids::EditFolder, folder},
-        {ids::EditProduct, "My Product"},  {ids::EditVersion, "1.05"},
-        {ids::EditManuf, "My Company"},    {ids::LabTamanho, ""},
-        {ids::EditShortCut, ""},           {ids::EditFormat, "*.*"},
-        {ids::EditImage, folder},          {ids::EditSmall, folder},
-        {ids::EditLicense, ""},            {ids::EditDestination, "C:\\Program Files\\"},
-        {ids::EditGUID, ""},               {ids::EditIcon, "My Icon"},
+        {ids::EditProject, "My Project"},
+        {ids::EditFolder, folder},
+        {ids::EditProduct, "My Product"},
+        {ids::EditVersion, "1.05"},
+        {ids::EditManuf, "My Company"},
+        {ids::LabTamanho, ""},
+        {ids::EditShortCut, ""},
+        {ids::EditFormat, "*.*"},
+        {ids::EditImage, folder},
+        {ids::EditSmall, folder},
+        {ids::EditLicense, ""},
+        {ids::EditDestination, "C:\\Program Files\\"},
+        {ids::EditGUID, ""},
+        {ids::EditIcon, "My Icon"},
     };
-    for (const auto& [id, expected] : fields) EXPECT_EQ(builder.Field(id), expected) << "control " << id;
+    for (const auto& [id, expected] : fields)
+        EXPECT_EQ(builder.Field(id), expected) << "control " << id;
     EXPECT_TRUE(IsChecked(builder[ids::CheckStart]));
     EXPECT_TRUE(IsChecked(builder[ids::CheckDesktop]));
     EXPECT_FALSE(IsChecked(builder[ids::CheckQuick]));
@@ -90,7 +100,8 @@ TEST(Builder, FileListAddsThroughTheDialogSkipsSameNamesDeletesAndTotals) {
     builder.Open(ids::ButInsert);
     ChooseFiles(builder.process, first, "\"a.bin\" \"b.bin\" \"c.bin\"");
     EXPECT_EQ(captions(), (std::vector<std::string>{"a.bin", "b.bin", "c.bin"}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{first + "a.bin", first + "b.bin", first + "c.bin"}));
+    EXPECT_EQ(paths(),
+              (std::vector<std::string>{first + "a.bin", first + "b.bin", first + "c.bin"}));
     EXPECT_EQ(total(), "Total: 1024 KB");  // exactly 1,048,576 bytes
 
     builder.Open(ids::ButInsert);
@@ -132,7 +143,8 @@ TEST(Builder, TheScriptFollowsTheProjectNameWhileItIsAFileName) {
     HWND project = builder[ids::EditProject];
     for (const char* typed : {"N", "Ne", "New"}) SetText(project, typed);
     EXPECT_TRUE(FileExists(folder + "New.txt"));
-    for (const char* gone : {"My Project.txt", "N.txt", "Ne.txt"}) EXPECT_FALSE(FileExists(folder + gone)) << gone;
+    for (const char* gone : {"My Project.txt", "N.txt", "Ne.txt"})
+        EXPECT_FALSE(FileExists(folder + gone)) << gone;
 
     // Names that are no file name in the builder's folder leave the script where it is.
     for (const std::string invalid : {"New?", "New*", "..\\Escaped", "sub\\New", "D:New"}) {
@@ -154,8 +166,8 @@ struct LoadCase {
 
 TEST(Builder, StartupLoadFillsEveryFieldFromTheScriptBesideTheProgram) {
     const LoadCase cases[] = {
-        {"load-kept", "Destination=C:\\Apps", "GUID={01234567-89AB-CDEF-0123-456789ABCDEF}", "C:\\Apps\\",
-         "{01234567-89AB-CDEF-0123-456789ABCDEF}"},
+        {"load-kept", "Destination=C:\\Apps", "GUID={01234567-89AB-CDEF-0123-456789ABCDEF}",
+         "C:\\Apps\\", "{01234567-89AB-CDEF-0123-456789ABCDEF}"},
         {"load-empty", "Destination=", "GUID=", "", ""},
     };
     for (const LoadCase& c : cases) {
@@ -167,13 +179,26 @@ TEST(Builder, StartupLoadFillsEveryFieldFromTheScriptBesideTheProgram) {
         WriteFileBytes(folder + "small.jpg", Fixture("pictures/small.jpg"));
         WriteFileBytes(folder + "setup.ico", Fixture("pictures/setup.ico"));
         WriteFileBytes(folder + "license.txt", "Use it well.");
-        WriteFileBytes(folder + "My Project.txt",
-                       Lines({"Project=Loaded", "Folder=C:\\Out", "Product=Widget", "Version=2.5",
-                              "Manuf=Acme=Works", "CountFiles=2", folder + "one.txt", folder + "two.dat",
-                              "ShortCut=C:\\Apps\\widget.exe", "start=0", "desktop=1", "startup=1",
-                              "Icon=" + folder + "setup.ico", "ImageSetup=" + folder + "big.bmp",
-                              "ImageSmall=" + folder + "small.jpg", "License=" + folder + "license.txt",
-                              c.destinationLine, "Size=9 MB", c.guidLine, "Format=*.wid"}));
+        WriteFileBytes(folder + "My Project.txt", Lines({"Project=Loaded",
+                                                         "Folder=C:\\Out",
+                                                         "Product=Widget",
+                                                         "Version=2.5",
+                                                         "Manuf=Acme=Works",
+                                                         "CountFiles=2",
+                                                         folder + "one.txt",
+                                                         folder + "two.dat",
+                                                         "ShortCut=C:\\Apps\\widget.exe",
+                                                         "start=0",
+                                                         "desktop=1",
+                                                         "startup=1",
+                                                         "Icon=" + folder + "setup.ico",
+                                                         "ImageSetup=" + folder + "big.bmp",
+                                                         "ImageSmall=" + folder + "small.jpg",
+                                                         "License=" + folder + "license.txt",
+                                                         c.destinationLine,
+                                                         "Size=9 MB",
+                                                         c.guidLine,
+                                                         "Format=*.wid"}));
         Builder builder(folder);
         const std::pair<int, std::string> fields[] = {
             {ids::EditProject, "Loaded"},
@@ -187,11 +212,14 @@ TEST(Builder, StartupLoadFillsEveryFieldFromTheScriptBesideTheProgram) {
             {ids::EditImage, folder + "big.bmp"},
             {ids::EditSmall, folder + "small.jpg"},
             {ids::EditLicense, folder + "license.txt"},
-            {ids::EditDestination, c.expectedDestination.empty() ? folder.substr(0, 3) : c.expectedDestination},
+            {ids::EditDestination,
+             c.expectedDestination.empty() ? folder.substr(0, 3) : c.expectedDestination},
             {ids::EditFormat, "*.wid"},
         };
-        for (const auto& [id, expected] : fields) EXPECT_EQ(builder.Field(id), expected) << "control " << id;
-        EXPECT_EQ(ListViewCaptions(builder[ids::ListView1]), (std::vector<std::string>{"one.txt", "two.dat"}));
+        for (const auto& [id, expected] : fields)
+            EXPECT_EQ(builder.Field(id), expected) << "control " << id;
+        EXPECT_EQ(ListViewCaptions(builder[ids::ListView1]),
+                  (std::vector<std::string>{"one.txt", "two.dat"}));
         EXPECT_EQ(ListBoxItems(builder[ids::ListBox1]),
                   (std::vector<std::string>{folder + "one.txt", folder + "two.dat"}));
         // "start=0" never clears a box; the others tick theirs.
@@ -222,7 +250,8 @@ TEST(Builder, ADamagedFileCountStopsAtTheScriptsEndWithAnError) {
     Press(error);
     HWND window = program.WaitForWindow("TFormCreating", kBuilderCaption);
     EXPECT_EQ(Text(Control(window, ids::EditProduct)), "P");
-    EXPECT_EQ(ListViewCaptions(Control(window, ids::ListView1)), std::vector<std::string>{"app.exe"});
+    EXPECT_EQ(ListViewCaptions(Control(window, ids::ListView1)),
+              std::vector<std::string>{"app.exe"});
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -230,11 +259,12 @@ TEST(Builder, OpeningAScriptElsewhereRenamesAndLoadsTheCurrentScript) {
     const std::string folder = FreshFolder("builder-open");
     const std::string elsewhere = FreshFolder("builder-open-elsewhere");
     WriteSizedFile(folder + "one.txt", 3);
-    WriteFileBytes(folder + "My Project.txt",
-                   Lines({"Project=Other", "Folder=C:\\Out", "Product=Alpha", "Version=1", "Manuf=M",
-                          "CountFiles=1", folder + "one.txt", "ShortCut=", "start=1", "desktop=1",
-                          "startup=0", "Icon=", "ImageSetup=", "ImageSmall=", "License=", "Destination=C:\\A\\",
-                          "Size=3 bytes", "GUID={01234567-89AB-CDEF-0123-456789ABCDEF}", "Format="}));
+    WriteFileBytes(
+        folder + "My Project.txt",
+        Lines({"Project=Other", "Folder=C:\\Out", "Product=Alpha", "Version=1", "Manuf=M",
+               "CountFiles=1", folder + "one.txt", "ShortCut=", "start=1", "desktop=1", "startup=0",
+               "Icon=", "ImageSetup=", "ImageSmall=", "License=", "Destination=C:\\A\\",
+               "Size=3 bytes", "GUID={01234567-89AB-CDEF-0123-456789ABCDEF}", "Format="}));
     WriteFileBytes(elsewhere + "Other.txt", Lines({"Project=Other", "Folder=", "Product=Beta"}));
     Builder builder(folder);
     ASSERT_EQ(builder.Field(ids::EditProject), "Other");  // the start-up load renamed it already
@@ -247,7 +277,8 @@ TEST(Builder, OpeningAScriptElsewhereRenamesAndLoadsTheCurrentScript) {
     EXPECT_EQ(builder.Field(ids::EditProject), "Other");
     EXPECT_TRUE(FileExists(folder + "Other.txt"));
     EXPECT_FALSE(FileExists(folder + "Mine.txt"));
-    EXPECT_EQ(builder.Field(ids::EditProduct), "Alpha");  // the builder's script, not the chosen one
+    EXPECT_EQ(builder.Field(ids::EditProduct),
+              "Alpha");  // the builder's script, not the chosen one
     EXPECT_EQ(ListViewCaptions(builder[ids::ListView1]), std::vector<std::string>{"one.txt"});
     EXPECT_EQ(builder.Field(ids::LabTamanho), "Total: 3 bytes");
 }
@@ -313,7 +344,8 @@ TEST(Builder, PickersFillTheirFieldsAndPreviews) {
         SCOPED_TRACE(step.chosen);
         builder.Open(step.button);
         const size_t slash = step.chosen.rfind('\\');
-        ChooseFiles(builder.process, step.chosen.substr(0, slash + 1), step.chosen.substr(slash + 1));
+        ChooseFiles(builder.process, step.chosen.substr(0, slash + 1),
+                    step.chosen.substr(slash + 1));
         if (step.error) {
             MessageBoxSeen error = WaitForMessageBox(builder.process);
             EXPECT_NE(error.text.find(step.chosen), std::string::npos) << error.text;
