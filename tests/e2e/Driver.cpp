@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/RemoveTree_win.h"
+
 namespace kolvane::e2e {
 
 namespace {
@@ -22,14 +24,6 @@ std::string Setting(const char* name) {
     return value;
 }
 
-void RemoveTree(const std::string& folder) {
-    std::string from = folder + '\0';
-    SHFILEOPSTRUCTA operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationA(&operation);
-}
 
 template <typename Predicate>
 bool WaitFor(Predicate&& done, std::chrono::milliseconds timeout) {
@@ -80,7 +74,7 @@ BOOL CALLBACK DescribeChild(HWND window, LPARAM parameter) {
 
 std::string FreshFolder(const std::string& name) {
     const std::string folder = Setting("KOLVANE_E2E_WORK") + "\\" + name + "\\";
-    RemoveTree(folder.substr(0, folder.size() - 1));
+    testing_support::RemoveTree(folder.substr(0, folder.size() - 1));
     SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     return folder;
 }

@@ -7,6 +7,7 @@
 
 #include "package/ExeMod.h"
 #include "package/PlatformError_win.h"
+#include "support/RemoveTree_win.h"
 
 namespace kolvane {
 namespace {
@@ -24,19 +25,11 @@ class ExeModFiles : public testing::Test {
 protected:
     void SetUp() override {
         root_ = ExecutableFolder() + "exemod-test\\";
-        RemoveTree(root_);
+        testing_support::RemoveTree(root_);
     }
     void TearDown() override {
         SetCurrentDirectoryA(ExecutableFolder().c_str());
-        RemoveTree(root_);
-    }
-    static void RemoveTree(const std::string& folder) {
-        std::string from = folder + '\0';
-        SHFILEOPSTRUCTA operation{};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NO_UI;
-        SHFileOperationA(&operation);
+        testing_support::RemoveTree(root_);
     }
     std::string root_;
 };
