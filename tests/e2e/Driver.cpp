@@ -24,7 +24,6 @@ std::string Setting(const char* name) {
     return value;
 }
 
-
 template <typename Predicate>
 bool WaitFor(Predicate&& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -36,16 +35,21 @@ bool WaitFor(Predicate&& done, std::chrono::milliseconds timeout) {
 }
 
 struct WindowSearch {
-    DWORD process;
+    DWORD process;  // 0: any process
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectVisible(HWND window, LPARAM parameter) {
     auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search.process && IsWindowVisible(window)) search.found.push_back(window);
+    if ((search.process == 0 || ProcessOf(window) == search.process) && IsWindowVisible(window))
+        search.found.push_back(window);
     return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD process) {
+    WindowSearch search{process, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 struct ChildSearch {
@@ -68,6 +72,36 @@ BOOL CALLBACK DescribeChild(HWND window, LPARAM parameter) {
         << (IsWindowVisible(window) ? "" : " hidden") << (IsWindowEnabled(window) ? "" : " disabled")
         << "\n";
     return TRUE;
+}
+
+std::string DescribeWindowsOf(DWORD process) {
+    std::ostringstream out;
+    for (HWND window : VisibleWindowsOf(process)) {
+        out << "  " << ClassOf(window) << " \"" << Text(window) << "\""
+            << (IsWindowEnabled(window) ? "" : " disabled") << "\n";
+        EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&out));
+    }
+    return out.str();
+}
+
+HWND WaitForWindowOf(DWORD process, const std::string& windowClass, const std::string& caption,
+                     std::chrono::milliseconds timeout) {
+    HWND match = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : VisibleWindowsOf(process))
+                if (ClassOf(window) == windowClass && IsWindowEnabled(window) &&
+                    (caption.empty() || Text(window) == caption))
+                    match = window;
+            return match != nullptr;
+        },
+        timeout);
+    if (!match)
+        throw std::runtime_error("no window " + windowClass + " \"" + caption + "\"; seen:\n" +
+                                 DescribeWindowsOf(process));
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(match, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeoutMs, &ignored);
+    return match;
 }
 
 }  // namespace
@@ -109,12 +143,20 @@ Process::Process(const std::string& exe, const std::string& arguments, const std
         throw std::runtime_error("cannot start " + exe);
 }
 
+Process::Process(DWORD processId) {
+    info_.hProcess = OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!info_.hProcess)
+        throw std::runtime_error("cannot open process " + std::to_string(processId));
+    info_.dwProcessId = processId;
+}
+
 Process::~Process() {
     if (Running()) {
         TerminateProcess(info_.hProcess, 99);
         WaitForSingleObject(info_.hProcess, 5000);
     }
-    CloseHandle(info_.hThread);
+    if (info_.hThread) CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
 }
 
@@ -128,40 +170,30 @@ std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) {
     return code;
 }
 
-std::vector<HWND> Process::VisibleWindows() const {
-    WindowSearch search{info_.dwProcessId, {}};
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+std::string Process::ExecutablePath() const {
+    char path[MAX_PATH];
+    DWORD length = sizeof path;
+    if (!QueryFullProcessImageNameA(info_.hProcess, 0, path, &length)) return "";
+    return std::string(path, length);
 }
+
+std::vector<HWND> Process::VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
 
 HWND Process::WaitForWindow(const std::string& windowClass, const std::string& caption,
                             std::chrono::milliseconds timeout) const {
-    HWND match = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : VisibleWindows())
-                if (ClassOf(window) == windowClass && IsWindowEnabled(window) &&
-                    (caption.empty() || Text(window) == caption))
-                    match = window;
-            return match != nullptr;
-        },
-        timeout);
-    if (!match)
-        throw std::runtime_error("no window " + windowClass + " \"" + caption + "\"; seen:\n" +
-                                 DescribeWindows());
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(match, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeoutMs, &ignored);
-    return match;
+    return WaitForWindowOf(info_.dwProcessId, windowClass, caption, timeout);
 }
 
-std::string Process::DescribeWindows() const {
-    std::ostringstream out;
-    for (HWND window : VisibleWindows()) {
-        out << "  " << ClassOf(window) << " \"" << Text(window) << "\""
-            << (IsWindowEnabled(window) ? "" : " disabled") << "\n";
-        EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&out));
-    }
-    return out.str();
+std::string Process::DescribeWindows() const { return DescribeWindowsOf(info_.dwProcessId); }
+
+HWND WaitForAnyWindow(const std::string& windowClass, std::chrono::milliseconds timeout) {
+    return WaitForWindowOf(0, windowClass, "", timeout);
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner;
 }
 
 MessageBoxSeen WaitForMessageBox(const Process& process, std::chrono::milliseconds timeout) {

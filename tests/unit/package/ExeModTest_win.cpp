@@ -109,7 +109,9 @@ TEST(ExeModDelay, WaitsAtLeastTheTimeAndHandlesMessagesMeanwhile) {
 ULONGLONG ProcessorTimeMs() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ticks = [](FILETIME time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+    auto ticks = [](FILETIME time) {
+        return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    };
     return (ticks(kernel) + ticks(user)) / 10000;
 }
 
@@ -127,7 +129,8 @@ TEST(ExeModDelayDeathTest, SleepsWhileTerminationIsPending) {
             const ULONGLONG waited = GetTickCount64() - start;
             MSG quit;
             const bool quitKept = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-            std::fprintf(stderr, "waited %llu ms, busy %llu ms, quit kept %d\n", waited, busy, quitKept);
+            std::fprintf(stderr, "waited %llu ms, busy %llu ms, quit kept %d\n", waited, busy,
+                         quitKept);
             std::exit(waited >= 400 && busy < 40 && quitKept ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
