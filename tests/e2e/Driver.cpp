@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -104,6 +105,13 @@ HWND WaitForWindowOf(DWORD process, const std::string& windowClass, const std::s
     return match;
 }
 
+std::string ImagePathOf(HANDLE process) {
+    char path[MAX_PATH];
+    DWORD length = sizeof path;
+    if (!QueryFullProcessImageNameA(process, 0, path, &length)) return "";
+    return std::string(path, length);
+}
+
 }  // namespace
 
 std::string FreshFolder(const std::string& name) {
@@ -170,12 +178,7 @@ std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) {
     return code;
 }
 
-std::string Process::ExecutablePath() const {
-    char path[MAX_PATH];
-    DWORD length = sizeof path;
-    if (!QueryFullProcessImageNameA(info_.hProcess, 0, path, &length)) return "";
-    return std::string(path, length);
-}
+std::string Process::ExecutablePath() const { return ImagePathOf(info_.hProcess); }
 
 std::vector<HWND> Process::VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
 
@@ -185,6 +188,26 @@ HWND Process::WaitForWindow(const std::string& windowClass, const std::string& c
 }
 
 std::string Process::DescribeWindows() const { return DescribeWindowsOf(info_.dwProcessId); }
+
+void EndProcessesRunning(const std::string& executable) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!handle) continue;
+        const bool match = lstrcmpiA(ImagePathOf(handle).c_str(), executable.c_str()) == 0;
+        CloseHandle(handle);
+        if (!match) continue;
+        try {
+            Process ending(entry.th32ProcessID);  // ended as it goes out of scope
+        } catch (const std::runtime_error&) {
+            // it ended meanwhile
+        }
+    }
+    CloseHandle(snapshot);
+}
 
 HWND WaitForAnyWindow(const std::string& windowClass, std::chrono::milliseconds timeout) {
     return WaitForWindowOf(0, windowClass, "", timeout);

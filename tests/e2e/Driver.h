@@ -51,6 +51,9 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Ends every process that runs from `executable`, such as one a program started itself.
+void EndProcessesRunning(const std::string& executable);
+
 // A visible, enabled top-level window of that class in whichever process shows it.
 HWND WaitForAnyWindow(const std::string& windowClass,
                       std::chrono::milliseconds timeout = kPatience);

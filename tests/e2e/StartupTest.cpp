@@ -64,7 +64,10 @@ protected:
         testing_support::RemoveTree(copyFolder_);
     }
     void TearDown() override {
-        if (!copyFolder_.empty()) testing_support::RemoveTree(copyFolder_);
+        if (copyFolder_.empty()) return;
+        // A copy that a failed test did not get to close would keep its folder.
+        EndProcessesRunning(copy_);
+        testing_support::RemoveTree(copyFolder_);
     }
 
     std::string program_, copyFolder_, copy_;
