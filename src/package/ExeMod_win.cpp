@@ -176,7 +176,10 @@ void Delay(uint32_t milliseconds) {
         App().ProcessMessages();
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        // Once termination is requested the quit message stays queued for the message loop,
+        // and it would end every wait at once: posted messages then wait for the deadline.
+        const DWORD wakeOn = App().Terminated() ? QS_ALLINPUT & ~QS_POSTMESSAGE : QS_ALLINPUT;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), wakeOn);
     }
 }
 

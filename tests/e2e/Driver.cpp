@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "support/RemoveTree_win.h"
 
 namespace kolvane::e2e {
 
@@ -23,15 +26,6 @@ std::string Setting(const char* name) {
     return value;
 }
 
-void RemoveTree(const std::string& folder) {
-    std::string from = folder + '\0';
-    SHFILEOPSTRUCTA operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationA(&operation);
-}
-
 template <typename Predicate>
 bool WaitFor(Predicate&& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -43,16 +37,21 @@ bool WaitFor(Predicate&& done, std::chrono::milliseconds timeout) {
 }
 
 struct WindowSearch {
-    DWORD process;
+    DWORD process;  // 0: any process
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectVisible(HWND window, LPARAM parameter) {
     auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search.process && IsWindowVisible(window)) search.found.push_back(window);
+    if ((search.process == 0 || ProcessOf(window) == search.process) && IsWindowVisible(window))
+        search.found.push_back(window);
     return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD process) {
+    WindowSearch search{process, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 struct ChildSearch {
@@ -77,11 +76,48 @@ BOOL CALLBACK DescribeChild(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+std::string DescribeWindowsOf(DWORD process) {
+    std::ostringstream out;
+    for (HWND window : VisibleWindowsOf(process)) {
+        out << "  " << ClassOf(window) << " \"" << Text(window) << "\""
+            << (IsWindowEnabled(window) ? "" : " disabled") << "\n";
+        EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&out));
+    }
+    return out.str();
+}
+
+HWND WaitForWindowOf(DWORD process, const std::string& windowClass, const std::string& caption,
+                     std::chrono::milliseconds timeout) {
+    HWND match = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : VisibleWindowsOf(process))
+                if (ClassOf(window) == windowClass && IsWindowEnabled(window) &&
+                    (caption.empty() || Text(window) == caption))
+                    match = window;
+            return match != nullptr;
+        },
+        timeout);
+    if (!match)
+        throw std::runtime_error("no window " + windowClass + " \"" + caption + "\"; seen:\n" +
+                                 DescribeWindowsOf(process));
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(match, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeoutMs, &ignored);
+    return match;
+}
+
+std::string ImagePathOf(HANDLE process) {
+    char path[MAX_PATH];
+    DWORD length = sizeof path;
+    if (!QueryFullProcessImageNameA(process, 0, path, &length)) return "";
+    return std::string(path, length);
+}
+
 }  // namespace
 
 std::string FreshFolder(const std::string& name) {
     const std::string folder = Setting("KOLVANE_E2E_WORK") + "\\" + name + "\\";
-    RemoveTree(folder.substr(0, folder.size() - 1));
+    testing_support::RemoveTree(folder.substr(0, folder.size() - 1));
     SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     return folder;
 }
@@ -116,12 +152,20 @@ Process::Process(const std::string& exe, const std::string& arguments, const std
         throw std::runtime_error("cannot start " + exe);
 }
 
+Process::Process(DWORD processId) {
+    info_.hProcess = OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!info_.hProcess)
+        throw std::runtime_error("cannot open process " + std::to_string(processId));
+    info_.dwProcessId = processId;
+}
+
 Process::~Process() {
     if (Running()) {
         TerminateProcess(info_.hProcess, 99);
         WaitForSingleObject(info_.hProcess, 5000);
     }
-    CloseHandle(info_.hThread);
+    if (info_.hThread) CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
 }
 
@@ -135,40 +179,45 @@ std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) {
     return code;
 }
 
-std::vector<HWND> Process::VisibleWindows() const {
-    WindowSearch search{info_.dwProcessId, {}};
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+std::string Process::ExecutablePath() const { return ImagePathOf(info_.hProcess); }
+
+std::vector<HWND> Process::VisibleWindows() const { return VisibleWindowsOf(info_.dwProcessId); }
 
 HWND Process::WaitForWindow(const std::string& windowClass, const std::string& caption,
                             std::chrono::milliseconds timeout) const {
-    HWND match = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : VisibleWindows())
-                if (ClassOf(window) == windowClass && IsWindowEnabled(window) &&
-                    (caption.empty() || Text(window) == caption))
-                    match = window;
-            return match != nullptr;
-        },
-        timeout);
-    if (!match)
-        throw std::runtime_error("no window " + windowClass + " \"" + caption + "\"; seen:\n" +
-                                 DescribeWindows());
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(match, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeoutMs, &ignored);
-    return match;
+    return WaitForWindowOf(info_.dwProcessId, windowClass, caption, timeout);
 }
 
-std::string Process::DescribeWindows() const {
-    std::ostringstream out;
-    for (HWND window : VisibleWindows()) {
-        out << "  " << ClassOf(window) << " \"" << Text(window) << "\""
-            << (IsWindowEnabled(window) ? "" : " disabled") << "\n";
-        EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&out));
+std::string Process::DescribeWindows() const { return DescribeWindowsOf(info_.dwProcessId); }
+
+void EndProcessesRunning(const std::string& executable) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!handle) continue;
+        const bool match = lstrcmpiA(ImagePathOf(handle).c_str(), executable.c_str()) == 0;
+        CloseHandle(handle);
+        if (!match) continue;
+        try {
+            Process ending(entry.th32ProcessID);  // ended as it goes out of scope
+        } catch (const std::runtime_error&) {
+            // it ended meanwhile
+        }
     }
-    return out.str();
+    CloseHandle(snapshot);
+}
+
+HWND WaitForAnyWindow(const std::string& windowClass, std::chrono::milliseconds timeout) {
+    return WaitForWindowOf(0, windowClass, "", timeout);
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner;
 }
 
 MessageBoxSeen WaitForMessageBox(const Process& process, std::chrono::milliseconds timeout) {

@@ -27,11 +27,14 @@ bool FileExists(const std::string& path);
 class Process {
 public:
     Process(const std::string& exe, const std::string& arguments = "", const std::string& folder = "");
+    // A process started some other way, for example by the program itself.
+    explicit Process(DWORD processId);
     ~Process();  // ends the process if it still runs
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
     DWORD Id() const { return info_.dwProcessId; }
+    std::string ExecutablePath() const;
     // The exit code, or nothing when the process still runs after `timeout`.
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = kPatience);
     bool Running() const;
@@ -47,6 +50,14 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// Ends every process that runs from `executable`, such as one a program started itself.
+void EndProcessesRunning(const std::string& executable);
+
+// A visible, enabled top-level window of that class in whichever process shows it.
+HWND WaitForAnyWindow(const std::string& windowClass,
+                      std::chrono::milliseconds timeout = kPatience);
+DWORD ProcessOf(HWND window);
 
 // A message box of the process: waits for it, reads it and presses one of its buttons.
 struct MessageBoxSeen {

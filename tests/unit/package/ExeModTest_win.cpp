@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "package/ExeMod.h"
 #include "package/PlatformError_win.h"
+#include "support/RemoveTree_win.h"
+#include "ui/Application_win.h"
 
 namespace kolvane {
 namespace {
@@ -24,19 +29,11 @@ class ExeModFiles : public testing::Test {
 protected:
     void SetUp() override {
         root_ = ExecutableFolder() + "exemod-test\\";
-        RemoveTree(root_);
+        testing_support::RemoveTree(root_);
     }
     void TearDown() override {
         SetCurrentDirectoryA(ExecutableFolder().c_str());
-        RemoveTree(root_);
-    }
-    static void RemoveTree(const std::string& folder) {
-        std::string from = folder + '\0';
-        SHFILEOPSTRUCTA operation{};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NO_UI;
-        SHFileOperationA(&operation);
+        testing_support::RemoveTree(root_);
     }
     std::string root_;
 };
@@ -107,6 +104,36 @@ TEST(ExeModDelay, WaitsAtLeastTheTimeAndHandlesMessagesMeanwhile) {
     EXPECT_GE(GetTickCount64() - start, 10u);
     EXPECT_EQ(handled, 2);
     DestroyWindow(window);
+}
+
+ULONGLONG ProcessorTimeMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ticks = [](FILETIME time) {
+        return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    };
+    return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// A process that asked to end still waits in Delay during start-up; the quit message
+// then waiting in its queue must neither be lost nor turn the wait into a busy loop. The
+// request cannot be taken back, so a child process makes it.
+TEST(ExeModDelayDeathTest, SleepsWhileTerminationIsPending) {
+    EXPECT_EXIT(
+        {
+            App().Terminate();
+            const ULONGLONG start = GetTickCount64();
+            const ULONGLONG busyBefore = ProcessorTimeMs();
+            Delay(400);
+            const ULONGLONG busy = ProcessorTimeMs() - busyBefore;
+            const ULONGLONG waited = GetTickCount64() - start;
+            MSG quit;
+            const bool quitKept = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+            std::fprintf(stderr, "waited %llu ms, busy %llu ms, quit kept %d\n", waited, busy,
+                         quitKept);
+            std::exit(waited >= 400 && busy < 40 && quitKept ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(ExeModDrive, WindowsDriveIsALetter) { EXPECT_TRUE(IsCharAlphaA(WindowsDrive())); }
