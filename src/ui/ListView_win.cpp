@@ -25,19 +25,9 @@ void ListView::Add(std::string_view caption, int imageIndex) {
 void ListView::Delete(int index) {
     ListView_DeleteItem(Handle(), index);
 }
+
 void ListView::Clear() {
     ListView_DeleteAllItems(Handle());
-}
-
-std::string ListView::Caption(int index) const {
-    char text[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    const LRESULT length = SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
-                                        reinterpret_cast<LPARAM>(&item));
-    return std::string(text, static_cast<size_t>(length));
 }
 
 bool ListView::Selected(int index) const {

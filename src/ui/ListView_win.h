@@ -19,7 +19,6 @@ class ListView : public Control {
     void Add(std::string_view caption, int imageIndex);
     void Delete(int index);
     void Clear();
-    std::string Caption(int index) const;
     bool Selected(int index) const;
     // The list stays its owner's: the view never destroys it (the system's list is shared
     // by every window of the process).

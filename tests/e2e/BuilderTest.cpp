@@ -23,6 +23,10 @@ struct Builder {
 
     HWND operator[](int id) const { return Control(window, id); }
     std::string Field(int id) const { return Text(Control(window, id)); }
+    void ExpectFields(std::initializer_list<std::pair<int, std::string>> fields) const {
+        for (const auto& [id, expected] : fields)
+            EXPECT_EQ(Field(id), expected) << "control " << id;
+    }
     // A button whose handler runs to its end without a dialog.
     void Press(int buttonId) const { ClickAndWait(Control(window, buttonId)); }
     // A button that opens a dialog.
@@ -52,7 +56,7 @@ TEST(Builder, StartsWithTheInitialFieldsAndAnEmptyScript) {
     const std::string folder = FreshFolder("builder-initial");
     Builder builder(folder);
     EXPECT_EQ(Text(builder.window), kBuilderCaption);
-    const std::pair<int, std::string> fields[] = {
+    builder.ExpectFields({
         {ids::EditProject, "My Project"},
         {ids::EditFolder, folder},
         {ids::EditProduct, "My Product"},
@@ -67,9 +71,7 @@ TEST(Builder, StartsWithTheInitialFieldsAndAnEmptyScript) {
         {ids::EditDestination, "C:\\Program Files\\"},
         {ids::EditGUID, ""},
         {ids::EditIcon, "My Icon"},
-    };
-    for (const auto& [id, expected] : fields)
-        EXPECT_EQ(builder.Field(id), expected) << "control " << id;
+    });
     EXPECT_TRUE(IsChecked(builder[ids::CheckStart]));
     EXPECT_TRUE(IsChecked(builder[ids::CheckDesktop]));
     EXPECT_FALSE(IsChecked(builder[ids::CheckQuick]));
@@ -200,7 +202,7 @@ TEST(Builder, StartupLoadFillsEveryFieldFromTheScriptBesideTheProgram) {
                                                          c.guidLine,
                                                          "Format=*.wid"}));
         Builder builder(folder);
-        const std::pair<int, std::string> fields[] = {
+        builder.ExpectFields({
             {ids::EditProject, "Loaded"},
             {ids::EditFolder, "C:\\Out"},
             {ids::EditProduct, "Widget"},
@@ -215,9 +217,7 @@ TEST(Builder, StartupLoadFillsEveryFieldFromTheScriptBesideTheProgram) {
             {ids::EditDestination,
              c.expectedDestination.empty() ? folder.substr(0, 3) : c.expectedDestination},
             {ids::EditFormat, "*.wid"},
-        };
-        for (const auto& [id, expected] : fields)
-            EXPECT_EQ(builder.Field(id), expected) << "control " << id;
+        });
         EXPECT_EQ(ListViewCaptions(builder[ids::ListView1]),
                   (std::vector<std::string>{"one.txt", "two.dat"}));
         EXPECT_EQ(ListBoxItems(builder[ids::ListBox1]),
