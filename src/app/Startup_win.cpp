@@ -27,11 +27,6 @@ std::string FirstArgument() { return __argc > 1 ? __argv[1] : ""; }
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsReadOnly(const std::string& path) {
     const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
@@ -48,7 +43,7 @@ bool ClearReadOnly(const std::string& path) {
 // every 10 ms for as long as it takes. A read-only attribute that cannot be cleared means
 // the file will never go: waiting would hang this invisible process for good.
 void DeleteOnceReleased(const std::string& path) {
-    while (!DeleteFileA(path.c_str()) && IsFile(path)) {
+    while (!DeleteFileA(path.c_str()) && FileExists(path)) {
         if (IsReadOnly(path) && !ClearReadOnly(path)) return;
         Delay(kRetryPauseMs);
     }
@@ -66,7 +61,7 @@ void RelaunchFromWritableCopy(const std::string& self) {
     const std::string name(FileNamePart(self));
     const std::string folder = std::string(1, WindowsDrive()) + ":\\" + name;
     const std::string copy = folder + "\\" + name;
-    if (!IsFile(copy)) {
+    if (!FileExists(copy)) {
         // A folder that cannot be made shows as the error of writing the copy.
         CreateDirectoryA(folder.c_str(), nullptr);
         SaveSelfImage(copy);

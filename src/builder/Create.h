@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "script/ProjectScript.h"
 #include "ui/Control_win.h"
 #include "ui/Form_win.h"
 #include "ui/Image_win.h"
@@ -104,6 +105,12 @@ class TFormCreating : public Form {
     void RecomputeTotal();
     void ShowTotal();
 
+    // Compiling: the script, then the setup executable with the package behind it.
+    void ButCompileClick();
+    ProjectScript ScriptOfFields() const;
+    void AppendPackage(const std::string& scriptText);
+    void WriteSetup(const std::string& setupPath);
+
     // Opening a project and naming it.
     void EditProjectChange();
     void ButProjectClick();
@@ -124,7 +131,7 @@ class TFormCreating : public Form {
     void ChooseInto(OpenDialog& dialog, Edit& field);
     void LoadImageField(const std::string& path, Image& preview, Edit& field, char suffix);
     static void ShowPicture(Image& preview, const std::string& path);
-    static void AppendImageSection(const std::string& path, char suffix);
+    static void ReplaceImageSection(const std::string& path, char suffix);
 
     std::array<Label, 14> captions_;
     size_t captionCount_ = 0;

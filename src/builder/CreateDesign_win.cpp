@@ -13,7 +13,11 @@ void TFormCreating::ShowPicture(Image& preview, const std::string& path) {
                             "\". It is no JPEG, bitmap, icon or metafile picture.");
 }
 
-void TFormCreating::AppendImageSection(const std::string& path, char suffix) {
+void TFormCreating::ReplaceImageSection(const std::string& path, char suffix) {
+    // The package carries the current picture only: an earlier choice, whatever its
+    // format, would otherwise be the one that setups show. An empty path removes it.
+    for (std::string_view earlier : kImageSectionPrefixes)
+        RemoveSections(std::string(earlier) + suffix, SelfImage);
     // Only the extensions the wizard knows travel in the package, written as listed.
     const std::string_view prefix = ImageSectionPrefix(path);
     if (!prefix.empty()) AppendSectionFromFile(std::string(prefix) + suffix, path);
@@ -24,7 +28,7 @@ void TFormCreating::ChooseImage(OpenDialog& dialog, Image& preview, Edit& field,
     const std::string path = dialog.FileName();
     ShowPicture(preview, path);
     field.SetText(path);
-    AppendImageSection(path, suffix);
+    ReplaceImageSection(path, suffix);
 }
 
 void TFormCreating::ChooseInto(OpenDialog& dialog, Edit& field) {

@@ -19,11 +19,6 @@ namespace {
 
 constexpr char kFolderTitle[] = "Choose Project Folder";
 
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string CurrentDirectory() {
     char folder[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof folder, folder);
@@ -47,7 +42,7 @@ void TFormCreating::EditProjectChange() {
 
 void TFormCreating::StartupLoad() {
     const std::string script = ScriptPath(EditProject.Text());
-    if (IsExistingFile(script)) {
+    if (FileExists(script)) {
         LoadProject(script, LoadVariant::Startup);
         return;
     }
@@ -118,12 +113,14 @@ void TFormCreating::LoadProject(const std::string& scriptPath, LoadVariant varia
 
     const std::string icon = script.NextValue(k::kIcon);
     EditIcon.SetText(icon);
-    if (IsExistingFile(icon)) ShowPicture(ImageIcon, icon);
+    if (FileExists(icon)) ShowPicture(ImageIcon, icon);
     LoadImageField(script.NextValue(k::kImageSetup), ImageSetup, EditImage, '0');
     LoadImageField(script.NextValue(k::kImageSmall), ImageSmall, EditSmall, '1');
 
     const std::string license = script.NextValue(k::kLicense);
-    if (IsExistingFile(license)) {
+    // Setups carry the license of the last load, or none when it named no file.
+    RemoveSections(sections::kLicense, SelfImage);
+    if (FileExists(license)) {
         EditLicense.SetText(license);
         AppendSectionFromFile(sections::kLicense, license);
     }
@@ -138,9 +135,9 @@ void TFormCreating::LoadProject(const std::string& scriptPath, LoadVariant varia
 void TFormCreating::LoadImageField(const std::string& path, Image& preview, Edit& field,
                                    char suffix) {
     field.SetText(path);
-    if (!IsExistingFile(path)) return;
-    ShowPicture(preview, path);
-    AppendImageSection(path, suffix);
+    const bool exists = FileExists(path);
+    if (exists) ShowPicture(preview, path);
+    ReplaceImageSection(exists ? path : std::string(), suffix);
 }
 
 }  // namespace kolvane

@@ -69,6 +69,7 @@ void TFormCreating::CreateControls() {
     Label5.Create(form, ids::Label5, {12, 592, 200, 16}, kWebAddress);
     Label5.OnClick = [this] { Label5Click(); };
     ButCompile.Create(form, ids::ButCompile, {472, 588, 81, 25}, "Compile");
+    ButCompile.OnClick = [this] { ButCompileClick(); };
     ButClose.Create(form, ids::ButClose, {560, 588, 81, 25}, "Close");
     ButClose.OnClick = [this] { ButCloseClick(); };
 }

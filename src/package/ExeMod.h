@@ -35,6 +35,8 @@ void WriteStringToFile(const std::string& data, const std::string& fileName);
 void WriteStringToFileInFolder(const std::string& data, const std::string& fileName,
                                const std::string& folder);
 std::string LoadFileToString(const std::string& fileName);
+// True when `path` names a file (not a folder) that exists.
+bool FileExists(const std::string& path);
 
 // Waits at least `milliseconds`, handling every window message that arrives meanwhile.
 void Delay(uint32_t milliseconds);

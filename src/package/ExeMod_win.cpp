@@ -170,6 +170,11 @@ void WriteStringToFileInFolder(const std::string& data, const std::string& fileN
     WriteFileFrom(folder + fileName, [&](auto write) { write(data.data(), data.size()); });
 }
 
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void Delay(uint32_t milliseconds) {
     const ULONGLONG deadline = GetTickCount64() + milliseconds;
     for (;;) {

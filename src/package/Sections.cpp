@@ -48,4 +48,12 @@ void DeleteSection(std::string_view name, PackageImage& target) {
     target.Erase(*found.start, stop - *found.start);
 }
 
+bool RemoveSections(std::string_view name, PackageImage& target) {
+    const uint64_t before = target.Size();
+    for (uint64_t size = before;; size = target.Size()) {
+        DeleteSection(name, target);
+        if (target.Size() == size) return target.Size() != before;
+    }
+}
+
 }  // namespace kolvane

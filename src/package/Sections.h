@@ -21,4 +21,8 @@ void AppendSection(std::string_view name, std::string payload, PackageImage& tar
 // that end marker lies behind the start of the start marker.
 void DeleteSection(std::string_view name, PackageImage& target);
 
+// Deletes sections of `name` until a deletion changes nothing; true when any went.
+// Used so that a name appended again leaves no earlier section to win the lookups.
+bool RemoveSections(std::string_view name, PackageImage& target);
+
 }  // namespace kolvane

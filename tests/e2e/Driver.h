@@ -82,6 +82,8 @@ void ClickAndWait(HWND button);
 // Returns once the window's thread has handled everything it was busy with.
 void Sync(HWND window);
 bool IsChecked(HWND button);
+// The control that has the keyboard focus in the thread of `window`.
+HWND FocusedControl(HWND window);
 bool IsVisible(HWND window);
 std::string ClassOf(HWND window);
 

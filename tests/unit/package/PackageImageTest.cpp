@@ -106,6 +106,22 @@ TEST(SectionStore, MissingSectionLeavesDataAlone) {
     EXPECT_EQ(data, "kept");
 }
 
+TEST(SectionStore, RemoveSectionsClearsEveryOccurrenceOfOneName) {
+    PackageImage image(std::string("MZP"));
+    for (const char* payload : {"one", "two", "three"}) AppendSection("jpg0", payload, image);
+    AppendSection("jpg1", "small", image);
+    AppendSection("jpg01", "longer name", image);
+    EXPECT_TRUE(RemoveSections("jpg0", image));
+    EXPECT_EQ(Extracted(image, "jpg0"), "<missing>");
+    EXPECT_EQ(Extracted(image, "jpg1"), "small");
+    EXPECT_EQ(Extracted(image, "jpg01"), "longer name");
+    EXPECT_FALSE(RemoveSections("jpg0", image));
+
+    // A start marker without its end marker cannot be deleted: no endless loop.
+    PackageImage broken("MZP" + SectionStartMarker("jpg0") + "x");
+    EXPECT_FALSE(RemoveSections("jpg0", broken));
+}
+
 TEST(SectionStore, MarkersFormedAcrossChangesAreFound) {
     // Deleting a section joins "SO" and "!#JPG0\xB6" into a marker ahead of the real one.
     PackageImage image("xxSO" + SectionStartMarker("cut") + SectionEndMarker("cut") +
