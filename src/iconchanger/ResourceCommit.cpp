@@ -1,0 +1,296 @@
+// Committing an update: the tree is laid out as a new resource section, written where the
+// old one stands, and everything behind it moves by the change in its aligned size.
+#include <cstring>
+
+#include "iconchanger/IconChangerUnit.h"
+#include "iconchanger/PeImage.h"
+
+namespace kolvane::iconchanger {
+
+namespace {
+
+struct SectionSizes {
+    uint64_t dirBytes = 0;
+    uint64_t nameBytes = 0;
+    uint64_t dataBytes = 0;
+};
+
+void Measure(const TResItem& item, SectionSizes& sizes) {
+    if (!item.IsDir) {
+        sizes.dirBytes += kResDataEntrySize;
+        sizes.dataBytes += AlignUp(item.Size, 4);
+        return;
+    }
+    sizes.dirBytes +=
+        kResDirectorySize + kResEntrySize * (uint64_t{item.NamedCount} + item.IdCount);
+    for (const TResItem* child = item.FirstChild.get(); child; child = child->Next.get()) {
+        if (!child->Name.empty()) sizes.nameBytes += 2 + 2 * uint64_t{child->Name.size()};
+        Measure(*child, sizes);
+    }
+}
+
+// Writes the tree in pre-order: directories and data entries interleaved, then the names,
+// then the payloads, each at a multiple of 4.
+class SectionWriter {
+  public:
+    SectionWriter(const ByteRange& image, const ByteRange& target, uint32_t rva,
+                  const SectionSizes& sizes)
+        : image_(image),
+          target_(target),
+          rva_(rva),
+          nameCursor_(sizes.dirBytes),
+          dataCursor_(AlignUp(sizes.dirBytes + sizes.nameBytes, 4)) {}
+
+    void Write(const TResItem& item) {
+        if (item.IsDir) {
+            WriteDirectory(item);
+        } else {
+            WriteData(item);
+        }
+    }
+
+  private:
+    void WriteDirectory(const TResItem& dir) {
+        const uint64_t at = dirCursor_;
+        image_.PutU32(at, dir.Characteristics);
+        image_.PutU32(at + 4, dir.TimeDateStamp);
+        image_.PutU16(at + 8, dir.MajorVersion);
+        image_.PutU16(at + 10, dir.MinorVersion);
+        image_.PutU16(at + 12, static_cast<uint16_t>(dir.NamedCount));
+        image_.PutU16(at + 14, static_cast<uint16_t>(dir.IdCount));
+        dirCursor_ += kResDirectorySize + kResEntrySize * (uint64_t{dir.NamedCount} + dir.IdCount);
+        uint64_t entry = at + kResDirectorySize;
+        uint32_t index = 0;
+        for (const TResItem* child = dir.FirstChild.get(); child; child = child->Next.get()) {
+            if (index++ < dir.NamedCount) {
+                image_.PutU32(entry, static_cast<uint32_t>(nameCursor_) | kHighBit);
+                WriteName(child->Name);
+            } else {
+                image_.PutU32(entry, static_cast<uint32_t>(child->Id));
+            }
+            image_.PutU32(entry + 4,
+                          static_cast<uint32_t>(dirCursor_) | (child->IsDir ? kHighBit : 0));
+            entry += kResEntrySize;
+            Write(*child);
+        }
+    }
+
+    void WriteName(const std::u16string& name) {
+        image_.PutU16(nameCursor_, static_cast<uint16_t>(name.size()));
+        for (size_t i = 0; i < name.size(); ++i) image_.PutU16(nameCursor_ + 2 + 2 * i, name[i]);
+        nameCursor_ += 2 + 2 * uint64_t{name.size()};
+    }
+
+    void WriteData(const TResItem& item) {
+        image_.PutU32(dirCursor_, rva_ + static_cast<uint32_t>(dataCursor_));
+        image_.PutU32(dirCursor_ + 4, item.Size);
+        image_.PutU32(dirCursor_ + 8, item.CodePage);
+        image_.PutU32(dirCursor_ + 12, item.Reserved);
+        dirCursor_ += kResDataEntrySize;
+        uint8_t* to = image_.At(dataCursor_, item.Size);
+        if (item.FileData) {
+            std::memcpy(to, target_.At(*item.FileData, item.Size), item.Size);
+        } else if (!item.Data.empty()) {
+            if (item.Data.size() != item.Size) throw MalformedImage();
+            std::memcpy(to, item.Data.data(), item.Size);
+        } else if (item.Size > 0) {
+            if (!item.SpillFile || !item.SpillFile->ReadAt(0, to, item.Size))
+                throw std::runtime_error("resource payload lost");
+        }
+        dataCursor_ += AlignUp(item.Size, 4);
+    }
+
+    const ByteRange& image_;
+    const ByteRange& target_;
+    uint32_t rva_;
+    uint64_t dirCursor_ = 0;
+    uint64_t nameCursor_;
+    uint64_t dataCursor_;
+};
+
+uint32_t Add(uint32_t value, int64_t delta) {
+    return static_cast<uint32_t>(static_cast<int64_t>(value) + delta);
+}
+
+uint32_t ToU32(uint64_t value) {
+    if (value > UINT32_MAX) throw MalformedImage();
+    return static_cast<uint32_t>(value);
+}
+
+// The debug directory's entries carry file positions and addresses of their own data.
+void MoveDebugData(const ByteRange& view, const PeHeaders& pe, uint32_t resourceRaw,
+                   int64_t rawDelta, int64_t virtDelta) {
+    if (pe.DataDirectoryCount <= kDebugDirectory) return;
+    const uint32_t size = view.U32(pe.DirectorySize(kDebugDirectory));
+    if (size == 0) return;
+    const uint32_t address = view.U32(pe.DirectoryAddress(kDebugDirectory));
+    for (unsigned i = 0; i < pe.NumberOfSections; ++i) {
+        const uint32_t start = view.U32(pe.Section(i) + sec::kVirtualAddress);
+        if (start > address) continue;
+        const bool last = i + 1 == pe.NumberOfSections;
+        if (!last && view.U32(pe.Section(i + 1) + sec::kVirtualAddress) <= address) continue;
+        const uint64_t first =
+            uint64_t{view.U32(pe.Section(i) + sec::kPointerToRawData)} + (address - start);
+        // Some linkers store the number of entries instead of their size.
+        const uint64_t count = size % kDebugEntrySize == 0 ? size / kDebugEntrySize : size;
+        for (uint64_t k = 0; k < count && view.Has(first + kDebugEntrySize * k, kDebugEntrySize);
+             ++k) {
+            const uint64_t entry = first + kDebugEntrySize * k;
+            const uint32_t raw = view.U32(entry + 24);
+            if (raw <= resourceRaw) continue;
+            view.PutU32(entry + 24, Add(raw, rawDelta));
+            if (const uint32_t rva = view.U32(entry + 20); rva != 0)
+                view.PutU32(entry + 20, Add(rva, virtDelta));
+        }
+        return;
+    }
+}
+
+// Steps after the target was resized: header fields, the section itself, its padding.
+void UpdateHeaders(TResUpdate& update, unsigned resource, uint64_t newSize, int64_t rawDelta,
+                   uint32_t oldRawEnd, const ByteRange& image) {
+    const ByteRange view(update.File.View(), update.File.ViewSize());
+    const PeHeaders pe = FindPeHeaders(view);
+    update.Headers = pe.Signature;
+    const uint64_t header = pe.Section(resource);
+    const uint32_t fileAlignment = view.U32(pe.Optional + opt::kFileAlignment);
+    const uint32_t sectionAlignment = view.U32(pe.Optional + opt::kSectionAlignment);
+    const uint32_t resourceRva = view.U32(header + sec::kVirtualAddress);
+    const uint32_t resourceRaw = view.U32(header + sec::kPointerToRawData);
+
+    const uint64_t initialized = pe.Optional + opt::kSizeOfInitializedData;
+    view.PutU32(initialized, Add(view.U32(initialized), rawDelta));
+    const uint64_t oldVirtual = view.U32(pe.DirectorySize(kResourceDirectory));
+    const int64_t virtDelta = static_cast<int64_t>(AlignUp(newSize, sectionAlignment)) -
+                              static_cast<int64_t>(AlignUp(oldVirtual, sectionAlignment));
+    view.PutU32(header + sec::kSizeOfRawData, ToU32(AlignUp(newSize, fileAlignment)));
+    view.PutU32(header + sec::kVirtualSize, ToU32(newSize));
+    view.PutU32(pe.DirectorySize(kResourceDirectory), ToU32(newSize));
+    const uint64_t imageSize = pe.Optional + opt::kSizeOfImage;
+    view.PutU32(imageSize, Add(view.U32(imageSize), virtDelta));
+
+    for (unsigned i = 0; i < pe.NumberOfSections; ++i) {
+        const uint64_t at = pe.Section(i);
+        if (view.U32(at + sec::kVirtualAddress) <= resourceRva) continue;
+        view.PutU32(at + sec::kVirtualAddress, Add(view.U32(at + sec::kVirtualAddress), virtDelta));
+        // A section without file data (PointerToRawData 0) stays without.
+        for (uint64_t field :
+             {sec::kPointerToRawData, sec::kPointerToRelocations, sec::kPointerToLinenumbers}) {
+            const uint32_t value = view.U32(at + field);
+            if (value > resourceRaw) view.PutU32(at + field, Add(value, rawDelta));
+        }
+    }
+    for (unsigned k = 0; k < pe.DataDirectoryCount; ++k) {
+        const uint32_t address = view.U32(pe.DirectoryAddress(k));
+        if (k == kSecurityDirectory) {
+            // The certificate table is located by file position, not by address.
+            if (address >= oldRawEnd) view.PutU32(pe.DirectoryAddress(k), Add(address, rawDelta));
+        } else if (address > resourceRva) {
+            view.PutU32(pe.DirectoryAddress(k), Add(address, virtDelta));
+        }
+    }
+    MoveDebugData(view, pe, resourceRaw, rawDelta, virtDelta);
+
+    std::memcpy(view.At(resourceRaw, newSize), image.At(0, newSize), newSize);
+    const uint64_t padding = AlignUp(newSize, fileAlignment) - newSize;
+    std::memset(view.At(resourceRaw + newSize, padding), 0, padding);
+}
+
+enum class CommitResult { Rewritten, NoResourceSection, Failed };
+
+// Steps 1 to 10 of a commit.
+CommitResult Commit(TResUpdate& update) {
+    const ByteRange view(update.File.View(), update.File.ViewSize());
+    const PeHeaders pe = FindPeHeaders(view);
+    const std::optional<unsigned> resource = FindResourceSection(view, pe);
+    if (!resource) return CommitResult::NoResourceSection;
+    const uint64_t header = pe.Section(*resource);
+    const uint32_t rva = view.U32(header + sec::kVirtualAddress);
+    const uint32_t rawStart = view.U32(header + sec::kPointerToRawData);
+    const uint32_t rawSize = view.U32(header + sec::kSizeOfRawData);
+    const uint32_t fileAlignment = view.U32(pe.Optional + opt::kFileAlignment);
+
+    SectionSizes sizes;
+    Measure(*update.Root, sizes);
+    const uint64_t newSize = AlignUp(sizes.dirBytes + sizes.nameBytes, 4) + sizes.dataBytes;
+    // Every address inside the new section, and its aligned end, must stay 32-bit.
+    ToU32(uint64_t{rva} + AlignUp(newSize, fileAlignment));
+    ToU32(uint64_t{rawStart} + AlignUp(newSize, fileAlignment));
+
+    MappedFile imageFile;
+    if (!imageFile.CreateTemporary(TempItemFileName(*update.Root)) || !imageFile.SetSize(newSize) ||
+        !imageFile.Map())
+        return CommitResult::Failed;
+    const ByteRange image(imageFile.View(), imageFile.ViewSize());
+    std::memset(imageFile.View(), 0, newSize);
+    SectionWriter(image, view, rva, sizes).Write(*update.Root);
+
+    const int64_t rawDelta =
+        static_cast<int64_t>(AlignUp(newSize, fileAlignment)) - static_cast<int64_t>(rawSize);
+    const uint32_t oldRawEnd = ToU32(uint64_t{rawStart} + rawSize);
+    if (rawDelta != 0 && !ResizeAtPosition(update, oldRawEnd, rawDelta))
+        return CommitResult::Failed;
+    UpdateHeaders(update, *resource, newSize, rawDelta, oldRawEnd, image);
+    return CommitResult::Rewritten;
+}
+
+}  // namespace
+
+bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta) {
+    MappedFile& file = update.File;
+    if (file.Size() < position) {
+        file.Unmap();
+        if (!file.SetSize(position) || !file.Map()) return false;
+    }
+    const uint64_t oldSize = file.Size();
+    const uint64_t tail = oldSize - position;
+    if (delta > 0) {
+        file.Unmap();
+        if (!file.SetSize(oldSize + static_cast<uint64_t>(delta)) || !file.Map()) return false;
+        std::memmove(file.View() + position + delta, file.View() + position, tail);
+    } else if (delta < 0) {
+        const uint64_t shrink = static_cast<uint64_t>(-delta);
+        if (shrink > position) return false;
+        std::memmove(file.View() + position - shrink, file.View() + position, tail);
+        file.Unmap();
+        if (!file.SetSize(oldSize - shrink) || !file.Map()) return false;
+    }
+    return true;
+}
+
+void PeImageChecksum(uint8_t* view, uint64_t length) {
+    const ByteRange file(view, length);
+    const uint64_t field = FindPeHeaders(file).Optional + opt::kCheckSum;
+    file.PutU32(field, 0);
+    // Deferred carries: 2^16 = 1 modulo 0xFFFF, so adding whole 32-bit words and folding
+    // at the end gives the same sum as folding after every 16-bit word.
+    uint64_t sum = 0;
+    uint64_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        uint32_t word;
+        std::memcpy(&word, view + i, 4);
+        sum += word;  // little-endian hosts only, as every target of this program is
+    }
+    if (i + 2 <= length) {
+        sum += uint32_t{view[i]} | (uint32_t{view[i + 1]} << 8);
+        i += 2;
+    }
+    if (i < length) sum += view[i];
+    while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
+    file.PutU32(field, static_cast<uint32_t>(sum + length));
+}
+
+bool EndResUpdate(std::unique_ptr<TResUpdate> update, bool discard) {
+    if (!update) return false;
+    if (discard) return true;  // releasing is destroying the update
+    try {
+        const CommitResult result = Commit(*update);
+        if (result == CommitResult::Failed) return false;
+        PeImageChecksum(update->File.View(), update->File.ViewSize());
+        return result == CommitResult::Rewritten;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace kolvane::iconchanger
