@@ -41,8 +41,8 @@ class MappedFile {
     void Close();
 
   private:
-    intptr_t file_ = -1;       // descriptor or handle; -1 when closed
-    void* mapping_ = nullptr;  // Windows only: the mapping object
+    intptr_t file_ = -1;                        // descriptor or handle; -1 when closed
+    [[maybe_unused]] void* mapping_ = nullptr;  // Windows only: the mapping object
     uint8_t* view_ = nullptr;
     uint64_t viewSize_ = 0;
     std::string deletePath_;

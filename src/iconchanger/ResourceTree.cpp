@@ -2,6 +2,7 @@
 // of an open update.
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdio>
 #include <unordered_set>
 
@@ -232,8 +233,12 @@ PeHeaders FindPeHeaders(const ByteRange& view) {
         static_cast<uint32_t>(std::min<uint64_t>({declared, 16, (optionalSize - directories) / 8}));
     pe.SectionTable = pe.Optional + optionalSize;
     view.At(pe.SectionTable, kSectionHeaderSize * pe.NumberOfSections);
-    if (view.U32(pe.Optional + opt::kSectionAlignment) == 0 ||
-        view.U32(pe.Optional + opt::kFileAlignment) == 0)
+    // Loadable files align to powers of two, in the file to at most 64 KiB; anything else
+    // would let one commit grow the file by gigabytes.
+    const uint32_t sectionAlignment = view.U32(pe.Optional + opt::kSectionAlignment);
+    const uint32_t fileAlignment = view.U32(pe.Optional + opt::kFileAlignment);
+    if (!std::has_single_bit(sectionAlignment) || !std::has_single_bit(fileAlignment) ||
+        fileAlignment > 0x10000)
         throw MalformedImage();
     return pe;
 }
@@ -261,11 +266,11 @@ bool OpenUpdate(TResUpdate& update, const std::u16string& fileName, bool startEm
     const uint64_t header = pe.Section(*section);
     const uint64_t rawStart = view.U32(header + sec::kPointerToRawData);
     const uint32_t rva = view.U32(header + sec::kVirtualAddress);
-    // The rebuilt section is written at rawStart: it must not overlap the headers.
-    if (rawStart < pe.Section(pe.NumberOfSections) || rawStart > view.Size())
+    const uint64_t rawLength = view.U32(header + sec::kSizeOfRawData);
+    // The rebuilt section is written at rawStart: it must not overlap the headers. A section
+    // that claims more bytes than the file holds would make the commit grow the file to fit.
+    if (rawStart < pe.Section(pe.NumberOfSections) || !view.Has(rawStart, rawLength))
         throw MalformedImage();
-    const uint64_t rawLength =
-        std::min<uint64_t>(view.U32(header + sec::kSizeOfRawData), view.Size() - rawStart);
     update.Root = std::make_unique<TResItem>();
     update.Root->IsDir = true;
     if (!startEmpty) TreeReader(view, rawStart, rawLength, rva).ReadDirectory(*update.Root, 0, 0);
