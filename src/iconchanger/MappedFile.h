@@ -27,13 +27,17 @@ class MappedFile {
     // Creates or truncates `path` (ANSI bytes); the file is deleted again on Close.
     bool CreateTemporary(const std::string& path);
 
-    bool Map();
+    // `wholeFileNext` says the caller is about to read all of it: map it in one go then.
+    bool Map(bool wholeFileNext = false);
     void Unmap();
     // Only while unmapped.
     bool SetSize(uint64_t size);
     uint64_t Size() const;
 
     bool WriteAt(uint64_t offset, const void* bytes, uint64_t length);
+    // Copies `length` bytes from `from` to `to` inside the file; the ranges may overlap.
+    // Works mapped or not; the view (if any) sees the result.
+    bool Move(uint64_t from, uint64_t to, uint64_t length);
     bool ReadAt(uint64_t offset, void* bytes, uint64_t length) const;
 
     uint8_t* View() const { return view_; }

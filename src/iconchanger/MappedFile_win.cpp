@@ -1,6 +1,9 @@
 // Windows implementation: kernel32 files and file mappings, the system's ANSI code page.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "iconchanger/MappedFile.h"
 
 namespace kolvane::iconchanger {
@@ -52,7 +55,7 @@ uint64_t MappedFile::Size() const {
     return static_cast<uint64_t>(size.QuadPart);
 }
 
-bool MappedFile::Map() {
+bool MappedFile::Map(bool) {
     Unmap();
     const uint64_t size = Size();
     if (size == 0 || size > SIZE_MAX) {
@@ -96,6 +99,16 @@ bool MappedFile::WriteAt(uint64_t offset, const void* bytes, uint64_t length) {
         from += done;
         length -= done;
     }
+    return true;
+}
+
+bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length) {
+    if (!view_ && !Map()) return false;
+    if (from > viewSize_ || to > viewSize_ || length > viewSize_ - std::max(from, to)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    std::memmove(view_ + to, view_ + from, static_cast<size_t>(length));
     return true;
 }
 

@@ -240,22 +240,21 @@ bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta) {
     MappedFile& file = update.File;
     if (file.Size() < position) {
         file.Unmap();
-        if (!file.SetSize(position) || !file.Map()) return false;
+        if (!file.SetSize(position)) return false;
     }
     const uint64_t oldSize = file.Size();
     const uint64_t tail = oldSize - position;
+    const uint64_t distance = delta < 0 ? static_cast<uint64_t>(-delta) : uint64_t(delta);
     if (delta > 0) {
         file.Unmap();
-        if (!file.SetSize(oldSize + static_cast<uint64_t>(delta)) || !file.Map()) return false;
-        std::memmove(file.View() + position + delta, file.View() + position, tail);
+        if (!file.SetSize(oldSize + distance) || !file.Move(position, position + distance, tail))
+            return false;
     } else if (delta < 0) {
-        const uint64_t shrink = static_cast<uint64_t>(-delta);
-        if (shrink > position) return false;
-        std::memmove(file.View() + position - shrink, file.View() + position, tail);
+        if (distance > position || !file.Move(position, position - distance, tail)) return false;
         file.Unmap();
-        if (!file.SetSize(oldSize - shrink) || !file.Map()) return false;
+        if (!file.SetSize(oldSize - distance)) return false;
     }
-    return true;
+    return file.View() || file.Map(true);  // the checksum reads the whole file next
 }
 
 void PeImageChecksum(uint8_t* view, uint64_t length) {
@@ -266,10 +265,18 @@ void PeImageChecksum(uint8_t* view, uint64_t length) {
     // at the end gives the same sum as folding after every 16-bit word.
     uint64_t sum = 0;
     uint64_t i = 0;
-    for (; i + 4 <= length; i += 4) {
+    // Little-endian hosts only, as every target of this program is. Each step adds less
+    // than 2^33, so the 64-bit sum cannot overflow for any file a PE can be.
+    for (; i + 8 <= length; i += 8) {
+        uint64_t words;
+        std::memcpy(&words, view + i, 8);
+        sum += (words & 0xFFFFFFFF) + (words >> 32);
+    }
+    if (i + 4 <= length) {
         uint32_t word;
         std::memcpy(&word, view + i, 4);
-        sum += word;  // little-endian hosts only, as every target of this program is
+        sum += word;
+        i += 4;
     }
     if (i + 2 <= length) {
         sum += uint32_t{view[i]} | (uint32_t{view[i + 1]} << 8);
