@@ -41,6 +41,14 @@ PeFixtureSpec MixedResources() {
 
 class ResourceEditor : public TempFolderTest {};
 
+// Adds RCDATA 2 of `size` bytes in one committed update.
+bool AddResource(const std::filesystem::path& path, uint32_t size) {
+    auto update = BeginResUpdate(Wide(path), false);
+    const std::string bytes = Filled(size, 'B');
+    return update && UpdateRes(*update, 10, 2, 0, bytes.data(), size) &&
+           EndResUpdate(std::move(update), false);
+}
+
 TEST_F(ResourceEditor, CommitWithoutChangesRebuildsThePreOrderLayoutAndIsAFixedPoint) {
     for (bool pe32Plus : {false, true}) {
         PeFixtureSpec spec = MixedResources();
@@ -139,11 +147,7 @@ TEST_F(ResourceEditor, LaterSectionsDirectoriesAndDebugDataMoveWithTheSection) {
 
         // Growing to 5,200 bytes: the section needs 0x1600 bytes in the file instead of
         // 0x200, and two pages of address space instead of one.
-        auto update = BeginResUpdate(Wide(path), false);
-        ASSERT_TRUE(update);
-        const std::string big = Filled(5000, 'B');
-        ASSERT_TRUE(UpdateRes(*update, 10, 2, 0, big.data(), 5000));
-        ASSERT_TRUE(EndResUpdate(std::move(update), false));
+        ASSERT_TRUE(AddResource(path, 5000));
         const std::string after = ReadAll(path);
         const int64_t rawDelta = 0x1600 - 0x200, virtDelta = 0x1000;
 
@@ -164,7 +168,7 @@ TEST_F(ResourceEditor, LaterSectionsDirectoriesAndDebugDataMoveWithTheSection) {
         EXPECT_EQ(U32At(after, kOpt + 64), ReferenceChecksum(after, kOpt + 64));
 
         // Removing it again shrinks the file back to its old length; the tail moves down.
-        update = BeginResUpdate(Wide(path), false);
+        auto update = BeginResUpdate(Wide(path), false);
         ASSERT_TRUE(update);
         ASSERT_TRUE(UpdateRes(*update, 10, 2, 0, nullptr, 0));
         ASSERT_TRUE(EndResUpdate(std::move(update), false));
@@ -188,11 +192,7 @@ TEST_F(ResourceEditor, SectionWithoutFileDataAndCertificateTableAreMovedSoundly)
     file.replace(at.dirs + 8 * 4, 4, reinterpret_cast<const char*>(&certificate), 4);
     const auto path = Put("c.exe", file);
 
-    auto update = BeginResUpdate(Wide(path), false);
-    ASSERT_TRUE(update);
-    const std::string big = Filled(5000, 'B');
-    ASSERT_TRUE(UpdateRes(*update, 10, 2, 0, big.data(), 5000));
-    ASSERT_TRUE(EndResUpdate(std::move(update), false));
+    ASSERT_TRUE(AddResource(path, 5000));
     const std::string after = ReadAll(path);
     EXPECT_EQ(U32At(after, at.Section(3) + 20), 0u);
     EXPECT_EQ(U32At(after, at.dirs + 8 * 4), certificate + 0x1400);
