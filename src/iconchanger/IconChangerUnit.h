@@ -99,8 +99,10 @@ bool UpdateRes(TResUpdate& update, const ResKey& type, const ResKey& name, uint1
 bool EndResUpdate(std::unique_ptr<TResUpdate> update, bool discard);
 
 // Grows (delta > 0) or shrinks the mapped target at `position`, moving the bytes behind it;
-// the view is replaced.
-bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta);
+// the view is replaced. `movedSum`, if given, receives the checksum word sum of the moved
+// bytes at their new place, so that the checksum need not read them again.
+bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta,
+                      uint64_t* movedSum = nullptr);
 
 // Stores the PE checksum of the whole file (view of `length` bytes) in its optional header.
 void PeImageChecksum(uint8_t* view, uint64_t length);

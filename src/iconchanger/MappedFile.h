@@ -3,6 +3,7 @@
 // (MappedFile_posix.cpp, MappedFile_win.cpp). Failures are reported in the system's style:
 // false, with the thread's last-error code set.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kolvane::iconchanger {
@@ -27,8 +28,7 @@ class MappedFile {
     // Creates or truncates `path` (ANSI bytes); the file is deleted again on Close.
     bool CreateTemporary(const std::string& path);
 
-    // `wholeFileNext` says the caller is about to read all of it: map it in one go then.
-    bool Map(bool wholeFileNext = false);
+    bool Map();
     void Unmap();
     // Only while unmapped.
     bool SetSize(uint64_t size);
@@ -36,8 +36,10 @@ class MappedFile {
 
     bool WriteAt(uint64_t offset, const void* bytes, uint64_t length);
     // Copies `length` bytes from `from` to `to` inside the file; the ranges may overlap.
-    // Works mapped or not; the view (if any) sees the result.
-    bool Move(uint64_t from, uint64_t to, uint64_t length);
+    // Works mapped or not; the view (if any) sees the result. `moved`, if given, sees every
+    // moved byte once, as (bytes, their new file position, count), in any order.
+    using MovedBytes = std::function<void(const uint8_t*, uint64_t, uint64_t)>;
+    bool Move(uint64_t from, uint64_t to, uint64_t length, const MovedBytes& moved = {});
     bool ReadAt(uint64_t offset, void* bytes, uint64_t length) const;
 
     uint8_t* View() const { return view_; }

@@ -118,15 +118,15 @@ uint64_t MappedFile::Size() const {
     return static_cast<uint64_t>(info.st_size);
 }
 
-bool MappedFile::Map(bool wholeFileNext) {
+bool MappedFile::Map() {
     Unmap();
     const uint64_t size = Size();
     if (size == 0 || size > SIZE_MAX) {
         lastError = 1006;  // ERROR_FILE_INVALID: an empty file cannot be mapped
         return false;
     }
-    void* view = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE,
-                      MAP_SHARED | (wholeFileNext ? MAP_POPULATE : 0), Descriptor(file_), 0);
+    void* view = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED,
+                      Descriptor(file_), 0);
     if (view == MAP_FAILED) return Fail();
     view_ = static_cast<uint8_t*>(view);
     viewSize_ = size;
@@ -156,7 +156,7 @@ bool MappedFile::WriteAt(uint64_t offset, const void* bytes, uint64_t length) {
     return true;
 }
 
-bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length) {
+bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length, const MovedBytes& moved) {
     // Through the page cache in large chunks: writing a whole tail through a shared mapping
     // costs one page fault per page, several times slower than plain writes.
     constexpr uint64_t kChunk = uint64_t{8} << 20;
@@ -167,6 +167,7 @@ bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length) {
         const uint64_t offset = backwards ? length - done - n : done;
         if (!ReadAt(from + offset, buffer.data(), n) || !WriteAt(to + offset, buffer.data(), n))
             return false;
+        if (moved) moved(reinterpret_cast<const uint8_t*>(buffer.data()), to + offset, n);
         done += n;
     }
     return true;

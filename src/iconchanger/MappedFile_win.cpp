@@ -55,7 +55,7 @@ uint64_t MappedFile::Size() const {
     return static_cast<uint64_t>(size.QuadPart);
 }
 
-bool MappedFile::Map(bool) {
+bool MappedFile::Map() {
     Unmap();
     const uint64_t size = Size();
     if (size == 0 || size > SIZE_MAX) {
@@ -102,13 +102,14 @@ bool MappedFile::WriteAt(uint64_t offset, const void* bytes, uint64_t length) {
     return true;
 }
 
-bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length) {
+bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length, const MovedBytes& moved) {
     if (!view_ && !Map()) return false;
     if (from > viewSize_ || to > viewSize_ || length > viewSize_ - std::max(from, to)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
     std::memmove(view_ + to, view_ + from, static_cast<size_t>(length));
+    if (moved) moved(view_ + to, to, length);
     return true;
 }
 

@@ -108,6 +108,35 @@ class SectionWriter {
     uint64_t dataCursor_;
 };
 
+// The checksum's sum of little-endian 16-bit words over `length` bytes that stand at file
+// position `position`, carries deferred: 2^16 = 1 modulo 0xFFFF, so adding wider words and
+// folding at the end gives the same result as folding after every word. Each step adds
+// less than 2^33, so the 64-bit sum cannot overflow for any file a PE can be.
+uint64_t WordSum(const uint8_t* bytes, uint64_t position, uint64_t length) {
+    uint64_t sum = 0;
+    uint64_t i = 0;
+    if (length > 0 && position % 2 == 1) sum += uint64_t{bytes[i++]} << 8;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t words;
+        std::memcpy(&words, bytes + i, 8);  // little-endian, as every target of this program
+        sum += (words & 0xFFFFFFFF) + (words >> 32);
+    }
+    for (; i + 2 <= length; i += 2) sum += uint32_t{bytes[i]} | (uint32_t{bytes[i + 1]} << 8);
+    if (i < length) sum += bytes[i];
+    return sum;
+}
+
+// Stores the checksum of the file in `view`, reading it up to `sumFrom`; the word sum of
+// the rest is `restSum`.
+void StoreChecksum(uint8_t* view, uint64_t length, uint64_t sumFrom, uint64_t restSum) {
+    const ByteRange file(view, length);
+    const uint64_t field = FindPeHeaders(file).Optional + opt::kCheckSum;
+    file.PutU32(field, 0);
+    uint64_t sum = WordSum(view, 0, sumFrom) + restSum;
+    while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
+    file.PutU32(field, static_cast<uint32_t>(sum + length));
+}
+
 uint32_t Add(uint32_t value, int64_t delta) {
     return static_cast<uint32_t>(static_cast<int64_t>(value) + delta);
 }
@@ -118,11 +147,13 @@ uint32_t ToU32(uint64_t value) {
 }
 
 // The debug directory's entries carry file positions and addresses of their own data.
-void MoveDebugData(const ByteRange& view, const PeHeaders& pe, uint32_t resourceRaw,
-                   int64_t rawDelta, int64_t virtDelta) {
-    if (pe.DataDirectoryCount <= kDebugDirectory) return;
+// Returns the end of the last entry written (0 when none was).
+uint64_t MoveDebugData(const ByteRange& view, const PeHeaders& pe, uint32_t resourceRaw,
+                       int64_t rawDelta, int64_t virtDelta) {
+    uint64_t writtenEnd = 0;
+    if (pe.DataDirectoryCount <= kDebugDirectory) return writtenEnd;
     const uint32_t size = view.U32(pe.DirectorySize(kDebugDirectory));
-    if (size == 0) return;
+    if (size == 0) return writtenEnd;
     const uint32_t address = view.U32(pe.DirectoryAddress(kDebugDirectory));
     for (unsigned i = 0; i < pe.NumberOfSections; ++i) {
         const uint32_t start = view.U32(pe.Section(i) + sec::kVirtualAddress);
@@ -141,14 +172,18 @@ void MoveDebugData(const ByteRange& view, const PeHeaders& pe, uint32_t resource
             view.PutU32(entry + 24, Add(raw, rawDelta));
             if (const uint32_t rva = view.U32(entry + 20); rva != 0)
                 view.PutU32(entry + 20, Add(rva, virtDelta));
+            writtenEnd = entry + kDebugEntrySize;
         }
-        return;
+        break;
     }
+    return writtenEnd;
 }
 
 // Steps after the target was resized: header fields, the section itself, its padding.
-void UpdateHeaders(TResUpdate& update, unsigned resource, uint64_t newSize, int64_t rawDelta,
-                   uint32_t oldRawEnd, const ByteRange& image) {
+// Returns the end of the last debug entry written (0 when none was); everything else
+// written lies in front of the moved tail.
+uint64_t UpdateHeaders(TResUpdate& update, unsigned resource, uint64_t newSize, int64_t rawDelta,
+                       uint32_t oldRawEnd, const ByteRange& image) {
     const ByteRange view(update.File.View(), update.File.ViewSize());
     const PeHeaders pe = FindPeHeaders(view);
     update.Headers = pe.Signature;
@@ -189,17 +224,24 @@ void UpdateHeaders(TResUpdate& update, unsigned resource, uint64_t newSize, int6
             view.PutU32(pe.DirectoryAddress(k), Add(address, virtDelta));
         }
     }
-    MoveDebugData(view, pe, resourceRaw, rawDelta, virtDelta);
+    const uint64_t debugEnd = MoveDebugData(view, pe, resourceRaw, rawDelta, virtDelta);
 
     std::memcpy(view.At(resourceRaw, newSize), image.At(0, newSize), newSize);
     const uint64_t padding = AlignUp(newSize, fileAlignment) - newSize;
     std::memset(view.At(resourceRaw + newSize, padding), 0, padding);
+    return debugEnd;
 }
 
 enum class CommitResult { Rewritten, NoResourceSection, Failed };
 
+// Where the checksum may stop reading: the moved tail's word sum is known already.
+struct KnownTail {
+    uint64_t start = UINT64_MAX;
+    uint64_t sum = 0;
+};
+
 // Steps 1 to 10 of a commit.
-CommitResult Commit(TResUpdate& update) {
+CommitResult Commit(TResUpdate& update, KnownTail& tail) {
     const ByteRange view(update.File.View(), update.File.ViewSize());
     const PeHeaders pe = FindPeHeaders(view);
     const std::optional<unsigned> resource = FindResourceSection(view, pe);
@@ -228,16 +270,26 @@ CommitResult Commit(TResUpdate& update) {
     const int64_t rawDelta =
         static_cast<int64_t>(AlignUp(newSize, fileAlignment)) - static_cast<int64_t>(rawSize);
     const uint32_t oldRawEnd = ToU32(uint64_t{rawStart} + rawSize);
-    if (rawDelta != 0 && !ResizeAtPosition(update, oldRawEnd, rawDelta))
+    uint64_t movedSum = 0;
+    if (rawDelta != 0 && !ResizeAtPosition(update, oldRawEnd, rawDelta, &movedSum))
         return CommitResult::Failed;
-    UpdateHeaders(update, *resource, newSize, rawDelta, oldRawEnd, image);
+    const uint64_t debugEnd = UpdateHeaders(update, *resource, newSize, rawDelta, oldRawEnd, image);
+    const uint64_t newTail = oldRawEnd + rawDelta;
+    if (rawDelta != 0 && debugEnd <= newTail) tail = {newTail, movedSum};
     return CommitResult::Rewritten;
 }
 
 }  // namespace
 
-bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta) {
+bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta, uint64_t* movedSum) {
     MappedFile& file = update.File;
+    MappedFile::MovedBytes sumMoved;
+    if (movedSum) {
+        *movedSum = 0;
+        sumMoved = [movedSum](const uint8_t* bytes, uint64_t at, uint64_t count) {
+            *movedSum += WordSum(bytes, at, count);
+        };
+    }
     if (file.Size() < position) {
         file.Unmap();
         if (!file.SetSize(position)) return false;
@@ -247,53 +299,31 @@ bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta) {
     const uint64_t distance = delta < 0 ? static_cast<uint64_t>(-delta) : uint64_t(delta);
     if (delta > 0) {
         file.Unmap();
-        if (!file.SetSize(oldSize + distance) || !file.Move(position, position + distance, tail))
+        if (!file.SetSize(oldSize + distance) ||
+            !file.Move(position, position + distance, tail, sumMoved))
             return false;
     } else if (delta < 0) {
-        if (distance > position || !file.Move(position, position - distance, tail)) return false;
+        if (distance > position || !file.Move(position, position - distance, tail, sumMoved))
+            return false;
         file.Unmap();
         if (!file.SetSize(oldSize - distance)) return false;
     }
-    return file.View() || file.Map(true);  // the checksum reads the whole file next
+    return file.View() || file.Map();
 }
 
 void PeImageChecksum(uint8_t* view, uint64_t length) {
-    const ByteRange file(view, length);
-    const uint64_t field = FindPeHeaders(file).Optional + opt::kCheckSum;
-    file.PutU32(field, 0);
-    // Deferred carries: 2^16 = 1 modulo 0xFFFF, so adding whole 32-bit words and folding
-    // at the end gives the same sum as folding after every 16-bit word.
-    uint64_t sum = 0;
-    uint64_t i = 0;
-    // Little-endian hosts only, as every target of this program is. Each step adds less
-    // than 2^33, so the 64-bit sum cannot overflow for any file a PE can be.
-    for (; i + 8 <= length; i += 8) {
-        uint64_t words;
-        std::memcpy(&words, view + i, 8);
-        sum += (words & 0xFFFFFFFF) + (words >> 32);
-    }
-    if (i + 4 <= length) {
-        uint32_t word;
-        std::memcpy(&word, view + i, 4);
-        sum += word;
-        i += 4;
-    }
-    if (i + 2 <= length) {
-        sum += uint32_t{view[i]} | (uint32_t{view[i + 1]} << 8);
-        i += 2;
-    }
-    if (i < length) sum += view[i];
-    while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
-    file.PutU32(field, static_cast<uint32_t>(sum + length));
+    StoreChecksum(view, length, length, 0);
 }
 
 bool EndResUpdate(std::unique_ptr<TResUpdate> update, bool discard) {
     if (!update) return false;
     if (discard) return true;  // releasing is destroying the update
     try {
-        const CommitResult result = Commit(*update);
+        KnownTail tail;
+        const CommitResult result = Commit(*update, tail);
         if (result == CommitResult::Failed) return false;
-        PeImageChecksum(update->File.View(), update->File.ViewSize());
+        const uint64_t length = update->File.ViewSize();
+        StoreChecksum(update->File.View(), length, std::min(tail.start, length), tail.sum);
         return result == CommitResult::Rewritten;
     } catch (...) {
         return false;

@@ -199,6 +199,26 @@ TEST_F(ResourceEditor, SectionWithoutFileDataAndCertificateTableAreMovedSoundly)
     EXPECT_EQ(after.substr(certificate + 0x1400), std::string(16, 'C'));
 }
 
+TEST_F(ResourceEditor, ChecksumCoversDebugEntriesRewrittenInsideTheMovedTail) {
+    PeFixtureSpec spec;
+    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+    spec.debugDirectorySize = 28;
+    std::string file = BuildPe(spec);
+    const FixtureHeaders at(false);
+    // The debug directory moves into .reloc, behind the resources; its entry's file
+    // position there points behind the resources too, so the commit rewrites it.
+    const uint32_t relocRva = U32At(file, at.Section(3) + 12);
+    const uint32_t relocRaw = U32At(file, at.Section(3) + 20);
+    file.replace(at.dirs + 8 * 6, 4, reinterpret_cast<const char*>(&relocRva), 4);
+    file.replace(relocRaw + 24, 4, reinterpret_cast<const char*>(&relocRaw), 4);
+    const auto path = Put("g.exe", file);
+
+    ASSERT_TRUE(AddResource(path, 5000));
+    const std::string after = ReadAll(path);
+    EXPECT_EQ(U32At(after, relocRaw + 0x1400 + 24), relocRaw + 0x1400);
+    EXPECT_EQ(U32At(after, kOpt + 64), ReferenceChecksum(after, kOpt + 64));
+}
+
 TEST_F(ResourceEditor, DiscardLeavesTheFileAsItWas) {
     const std::string original = BuildPe(MixedResources());
     const auto path = Put("d.exe", original);
