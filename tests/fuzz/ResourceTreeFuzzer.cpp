@@ -1,7 +1,9 @@
 // Arbitrary file bytes through BeginResUpdate, a few changes and a commit. Whatever the
-// input, nothing may read or write out of bounds, and a committed file must read back
-// with the tree that was committed.
+// input, nothing may read or write out of bounds, a committed file must read back with the
+// tree that was committed, and its checksum must be the one of the whole file.
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "FuzzTempFile.h"
@@ -38,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UpdateRes(*update, kRtGroupIcon, u"MAINICON", 0, icon, 20);
     const std::string committed = Describe(*update->Root);
     if (!EndResUpdate(std::move(update), false)) return 0;
+
+    std::ifstream in(path, std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), {}};
+    std::string recomputed = written;
+    PeImageChecksum(reinterpret_cast<uint8_t*>(recomputed.data()), recomputed.size());
+    if (recomputed != written) std::abort();
 
     auto again = BeginResUpdate(wide, false);
     if (!again || Describe(*again->Root) != committed) std::abort();
