@@ -82,7 +82,7 @@ void TFormCreating::WriteSetup(const std::string& setupPath) {
     try {
         SelfImage.SetByte(kRoleMarkerOffset, kInstallerMarker);
         SaveSelfImage(setupPath);
-        if (ChangeIconGroup(setupPath, kMainIcon, EditIcon.Text()))
+        if (iconchanger::ChangeIconGroup(setupPath, kMainIcon, EditIcon.Text()))
             ShowMessageBox("Software compiled successful!", MessageKind::Information);
         else
             ShowMessageBox("Error creating icon.", MessageKind::Warning);

@@ -32,9 +32,9 @@ struct CompilingBuilder : Builder {
         SetText((*this)[ids::EditFormat], "");
     }
     std::string Setup() const { return out + Field(ids::EditProduct) + ".exe"; }
-    void Choose(int button, const std::string& folder, const std::string& names) const {
+    void Choose(int button, const std::string& from, const std::string& names) const {
         Open(button);
-        ChooseFiles(process, folder, names);
+        ChooseFiles(process, from, names);
     }
     std::string out;
     std::string files;
@@ -136,7 +136,7 @@ TEST(Compile, SixtySixFilesWriteSixtySixSlots) {
     CompilingBuilder builder("compile-66");
     std::string quoted;
     for (int i = 0; i < 66; ++i) {
-        const std::string name = "f" + std::to_string(i) + ".txt";
+        const std::string name = "f" + std::to_string(i).append(".txt");
         WriteFileBytes(builder.files + name, name);
         quoted += "\"" + name + "\" ";
     }

@@ -39,6 +39,20 @@ def entries(directory):
 
 def check(exe, original, package_path, icon_path):
     pe = check_package(exe, package_path)
+    types = check_main_icon(pe, icon_path)
+
+    # Everything else keeps its place: the other types are still there, the
+    # sections keep their names, and the section behind .rsrc still holds its bytes.
+    before = pefile.PE(original)
+    assert set(entries(before.DIRECTORY_ENTRY_RESOURCE)) <= set(types)
+    assert [s.Name for s in pe.sections] == [s.Name for s in before.sections]
+    for old, new in zip(before.sections, pe.sections):
+        if old.VirtualAddress > before.OPTIONAL_HEADER.DATA_DIRECTORY[2].VirtualAddress:
+            assert old.get_data() == new.get_data(), f"{new.Name} changed"
+
+
+def check_main_icon(pe, icon_path):
+    """A valid checksum, and a language-neutral MAINICON group holding the icon file's images."""
     assert pe.verify_checksum(), "checksum is not valid"
     icon = open(icon_path, "rb").read()
     count = struct.unpack_from("<H", icon, 4)[0]
@@ -61,15 +75,7 @@ def check(exe, original, package_path, icon_path):
         assert [e.id for e in item] == [0], f"icon {nid} languages"
         stored = pe.get_data(item[0].data.struct.OffsetToData, item[0].data.struct.Size)
         assert stored == icon[offset: offset + size], f"icon {nid} bytes"
-
-    # Everything else keeps its place: the other types are still there, the
-    # sections keep their names, and the section behind .rsrc still holds its bytes.
-    before = pefile.PE(original)
-    assert set(entries(before.DIRECTORY_ENTRY_RESOURCE)) <= set(types)
-    assert [s.Name for s in pe.sections] == [s.Name for s in before.sections]
-    for old, new in zip(before.sections, pe.sections):
-        if old.VirtualAddress > before.OPTIONAL_HEADER.DATA_DIRECTORY[2].VirtualAddress:
-            assert old.get_data() == new.get_data(), f"{new.Name} changed"
+    return types
 
 
 if __name__ == "__main__":
@@ -80,3 +86,5 @@ if __name__ == "__main__":
         check(*args)
     elif command == "package":
         check_package(*args)
+    elif command == "main-icon":
+        check_main_icon(pefile.PE(args[0]), args[1])
