@@ -1,5 +1,6 @@
 // Committing an update: the tree is laid out as a new resource section, written where the
 // old one stands, and everything behind it moves by the change in its aligned size.
+#include <algorithm>
 #include <cstring>
 
 #include "iconchanger/IconChangerUnit.h"
@@ -160,16 +161,20 @@ uint64_t MoveDebugData(const ByteRange& view, const PeHeaders& pe, uint32_t reso
         if (start > address) continue;
         const bool last = i + 1 == pe.NumberOfSections;
         if (!last && view.U32(pe.Section(i + 1) + sec::kVirtualAddress) <= address) continue;
-        const uint64_t first =
-            uint64_t{view.U32(pe.Section(i) + sec::kPointerToRawData)} + (address - start);
+        const uint64_t raw = view.U32(pe.Section(i) + sec::kPointerToRawData);
+        const uint64_t first = raw + (address - start);
+        // Only entries inside the section's own file data are touched: a directory that
+        // claims more would have us rewrite the headers or other sections.
+        const uint64_t end =
+            std::min<uint64_t>(raw + view.U32(pe.Section(i) + sec::kSizeOfRawData), view.Size());
+        if (raw < pe.Section(pe.NumberOfSections)) break;
         // Some linkers store the number of entries instead of their size.
         const uint64_t count = size % kDebugEntrySize == 0 ? size / kDebugEntrySize : size;
-        for (uint64_t k = 0; k < count && view.Has(first + kDebugEntrySize * k, kDebugEntrySize);
-             ++k) {
+        for (uint64_t k = 0; k < count && first + kDebugEntrySize * (k + 1) <= end; ++k) {
             const uint64_t entry = first + kDebugEntrySize * k;
-            const uint32_t raw = view.U32(entry + 24);
-            if (raw <= resourceRaw) continue;
-            view.PutU32(entry + 24, Add(raw, rawDelta));
+            const uint32_t data = view.U32(entry + 24);
+            if (data <= resourceRaw) continue;
+            view.PutU32(entry + 24, Add(data, rawDelta));
             if (const uint32_t rva = view.U32(entry + 20); rva != 0)
                 view.PutU32(entry + 20, Add(rva, virtDelta));
             writtenEnd = entry + kDebugEntrySize;

@@ -219,6 +219,27 @@ TEST_F(ResourceEditor, ChecksumCoversDebugEntriesRewrittenInsideTheMovedTail) {
     EXPECT_EQ(U32At(after, kOpt + 64), ReferenceChecksum(after, kOpt + 64));
 }
 
+// Found by fuzzing: a debug directory whose address falls into an empty section header
+// made the commit rewrite "entries" inside the headers.
+TEST_F(ResourceEditor, DebugEntriesOutsideTheirSectionDataAreLeftAlone) {
+    PeFixtureSpec spec;
+    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+    std::string file = BuildPe(spec);
+    const FixtureHeaders at(false);
+    file.replace(at.Section(3), 40, 40, '\0');
+    const uint32_t debug[2] = {0x60, 0x38000000};
+    file.replace(at.dirs + 8 * 6, 8, reinterpret_cast<const char*>(debug), 8);
+    const auto path = Put("h.exe", file);
+
+    ASSERT_TRUE(AddResource(path, 5000));
+    const std::string after = ReadAll(path);
+    EXPECT_TRUE(after.compare(0, kOpt, file, 0, kOpt) == 0) << "DOS and file headers";
+    EXPECT_TRUE(after.compare(at.dirs + 8 * 6, 8, file, at.dirs + 8 * 6, 8) == 0);
+    EXPECT_TRUE(after.compare(at.Section(0), 80, file, at.Section(0), 80) == 0);
+    EXPECT_EQ(after.substr(at.Section(3), 40), std::string(40, '\0'));
+    EXPECT_TRUE(EndResUpdate(BeginResUpdate(Wide(path), false), true));
+}
+
 TEST_F(ResourceEditor, DiscardLeavesTheFileAsItWas) {
     const std::string original = BuildPe(MixedResources());
     const auto path = Put("d.exe", original);
