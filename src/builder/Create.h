@@ -108,8 +108,6 @@ class TFormCreating : public Form {
     // Compiling: the script, then the setup executable with the package behind it.
     void ButCompileClick();
     ProjectScript ScriptOfFields() const;
-    void AppendPackage(const std::string& scriptText);
-    void WriteSetup(const std::string& setupPath);
 
     // Opening a project and naming it.
     void EditProjectChange();

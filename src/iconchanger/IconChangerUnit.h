@@ -107,6 +107,14 @@ bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta,
 // Stores the PE checksum of the whole file (view of `length` bytes) in its optional header.
 void PeImageChecksum(uint8_t* view, uint64_t length);
 
+// The checksum's sum of little-endian 16-bit words over `length` bytes that stand at file
+// position `position`, unfolded: sums of consecutive pieces simply add up.
+uint64_t WordSum(const uint8_t* bytes, uint64_t position, uint64_t length);
+
+// Stores the PE checksum of a file of `fileLength` bytes whose first `headLength` bytes
+// (the headers among them) are in `head` and whose other bytes have the word sum `tailSum`.
+void StoreChecksum(uint8_t* head, uint64_t headLength, uint64_t fileLength, uint64_t tailSum);
+
 // Main icon group replacement. Paths and the group name are ANSI byte strings.
 bool ChangeIconGroup(const std::string& executable, const std::string& groupName,
                      const std::string& iconFile);

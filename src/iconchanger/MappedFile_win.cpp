@@ -102,17 +102,6 @@ bool MappedFile::WriteAt(uint64_t offset, const void* bytes, uint64_t length) {
     return true;
 }
 
-bool MappedFile::Move(uint64_t from, uint64_t to, uint64_t length, const MovedBytes& moved) {
-    if (!view_ && !Map()) return false;
-    if (from > viewSize_ || to > viewSize_ || length > viewSize_ - std::max(from, to)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    std::memmove(view_ + to, view_ + from, static_cast<size_t>(length));
-    if (moved) moved(view_ + to, to, length);
-    return true;
-}
-
 bool MappedFile::ReadAt(uint64_t offset, void* bytes, uint64_t length) const {
     if (!SeekTo(Handle(file_), offset)) return false;
     char* to = static_cast<char*>(bytes);

@@ -109,10 +109,11 @@ class SectionWriter {
     uint64_t dataCursor_;
 };
 
-// The checksum's sum of little-endian 16-bit words over `length` bytes that stand at file
-// position `position`, carries deferred: 2^16 = 1 modulo 0xFFFF, so adding wider words and
-// folding at the end gives the same result as folding after every word. Each step adds
-// less than 2^33, so the 64-bit sum cannot overflow for any file a PE can be.
+}  // namespace
+
+// Carries are deferred: 2^16 = 1 modulo 0xFFFF, so adding wider words and folding at the
+// end gives the same result as folding after every word. Each step adds less than 2^33,
+// so the 64-bit sum cannot overflow for any file a PE can be.
 uint64_t WordSum(const uint8_t* bytes, uint64_t position, uint64_t length) {
     uint64_t sum = 0;
     uint64_t i = 0;
@@ -127,16 +128,16 @@ uint64_t WordSum(const uint8_t* bytes, uint64_t position, uint64_t length) {
     return sum;
 }
 
-// Stores the checksum of the file in `view`, reading it up to `sumFrom`; the word sum of
-// the rest is `restSum`.
-void StoreChecksum(uint8_t* view, uint64_t length, uint64_t sumFrom, uint64_t restSum) {
-    const ByteRange file(view, length);
+void StoreChecksum(uint8_t* head, uint64_t headLength, uint64_t fileLength, uint64_t tailSum) {
+    const ByteRange file(head, headLength);
     const uint64_t field = FindPeHeaders(file).Optional + opt::kCheckSum;
     file.PutU32(field, 0);
-    uint64_t sum = WordSum(view, 0, sumFrom) + restSum;
+    uint64_t sum = WordSum(head, 0, headLength) + tailSum;
     while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
-    file.PutU32(field, static_cast<uint32_t>(sum + length));
+    file.PutU32(field, static_cast<uint32_t>(sum + fileLength));
 }
+
+namespace {
 
 uint32_t Add(uint32_t value, int64_t delta) {
     return static_cast<uint32_t>(static_cast<int64_t>(value) + delta);
@@ -316,9 +317,7 @@ bool ResizeAtPosition(TResUpdate& update, uint64_t position, int64_t delta, uint
     return file.View() || file.Map();
 }
 
-void PeImageChecksum(uint8_t* view, uint64_t length) {
-    StoreChecksum(view, length, length, 0);
-}
+void PeImageChecksum(uint8_t* view, uint64_t length) { StoreChecksum(view, length, length, 0); }
 
 bool EndResUpdate(std::unique_ptr<TResUpdate> update, bool discard) {
     if (!update) return false;
@@ -328,7 +327,7 @@ bool EndResUpdate(std::unique_ptr<TResUpdate> update, bool discard) {
         const CommitResult result = Commit(*update, tail);
         if (result == CommitResult::Failed) return false;
         const uint64_t length = update->File.ViewSize();
-        StoreChecksum(update->File.View(), length, std::min(tail.start, length), tail.sum);
+        StoreChecksum(update->File.View(), std::min(tail.start, length), length, tail.sum);
         return result == CommitResult::Rewritten;
     } catch (...) {
         return false;

@@ -28,6 +28,8 @@ void ExtractSectionToFolder(std::string_view name, const std::string& fileName,
 void AppendSectionFromString(std::string_view name, std::string payload);
 void AppendSectionFromFile(std::string_view name, const std::string& fileName);
 void SaveSelfImage(const std::string& fileName);
+// Saves only the first `length` bytes, such as the program's image without its package.
+void SaveSelfImage(const std::string& fileName, uint64_t length);
 
 void WriteStringToFile(const std::string& data, const std::string& fileName);
 // `folder` is created with every missing parent; it must end with a backslash, as the

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "package/FileHandle_win.h"
 #include "package/PlatformError_win.h"
 #include "ui/Application_win.h"
 
@@ -16,20 +17,6 @@ namespace {
 // Large transfers go in pieces: ReadFile and WriteFile count in 32 bits.
 constexpr DWORD kTransferChunk = 64u << 20;
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -149,11 +136,20 @@ void AppendSectionFromFile(std::string_view name, const std::string& fileName) {
     AppendSection(name, std::move(payload), SelfImage);
 }
 
-void SaveSelfImage(const std::string& fileName) {
+void SaveSelfImage(const std::string& fileName) { SaveSelfImage(fileName, UINT64_MAX); }
+
+void SaveSelfImage(const std::string& fileName, uint64_t length) {
     EnsureSelfImage();
     if (SelfImage.Empty()) return;
     ChangeDirectory(ExecutableFolder());
-    WriteFileFrom(fileName, [](auto write) { SelfImage.ForEachChunk(write); });
+    WriteFileFrom(fileName, [length](auto write) {
+        uint64_t left = length;
+        SelfImage.ForEachChunk([&](const char* bytes, size_t size) {
+            const size_t take = static_cast<size_t>(std::min<uint64_t>(size, left));
+            if (take > 0) write(bytes, take);
+            left -= take;
+        });
+    });
 }
 
 void WriteStringToFile(const std::string& data, const std::string& fileName) {

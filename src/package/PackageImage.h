@@ -39,11 +39,17 @@ public:
     // stands in the image; the prefix is the upper-case "SO!#" or "EO!#".
     std::optional<uint64_t> FindFirst(MarkerKind kind, std::string_view rest) const;
 
-    // Hands the image to `sink(const char*, size_t)` in order, piece by piece.
+    // Hands the image from position `from` on to `sink(const char*, size_t)` in order,
+    // piece by piece.
     template <typename Sink>
-    void ForEachChunk(Sink&& sink) const {
-        for (const Piece& piece : pieces_)
-            sink(buffers_[piece.buffer].data() + piece.offset, static_cast<size_t>(piece.length));
+    void ForEachChunk(Sink&& sink, uint64_t from = 0) const {
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            const Piece& piece = pieces_[i];
+            const uint64_t end = pieceStarts_[i] + piece.length;
+            if (end <= from) continue;
+            const uint64_t skip = from > pieceStarts_[i] ? from - pieceStarts_[i] : 0;
+            sink(buffers_[piece.buffer].data() + piece.offset + skip, static_cast<size_t>(piece.length - skip));
+        }
     }
 
 private:

@@ -321,5 +321,21 @@ TEST(PeImageChecksum, MatchesTheWordByWordSumForEveryLengthParity) {
     }
 }
 
+TEST(PeImageChecksum, AHeadAndTheSumsOfTailPiecesGiveTheWholeFilesChecksum) {
+    const std::string head = BuildPe(MixedResources());
+    const std::string tail = Filled(4099, '\x9B') + "odd" + Filled(17, '\x01');
+    std::string whole = head + tail;
+    PeImageChecksum(reinterpret_cast<uint8_t*>(whole.data()), whole.size());
+    // The tail summed in pieces of odd lengths, each at its own file position.
+    uint64_t tailSum = 0;
+    for (size_t at = 0, piece = 1; at < tail.size(); at += piece, piece += 2) {
+        piece = std::min(piece, tail.size() - at);
+        tailSum += WordSum(reinterpret_cast<const uint8_t*>(tail.data() + at), head.size() + at, piece);
+    }
+    std::string stored = head;
+    StoreChecksum(reinterpret_cast<uint8_t*>(stored.data()), stored.size(), whole.size(), tailSum);
+    EXPECT_EQ(U32At(stored, kOpt + 64), U32At(whole, kOpt + 64));
+}
+
 }  // namespace
 }  // namespace kolvane::iconchanger
