@@ -39,6 +39,8 @@ void TFormInstall::CreateControls() {
 }
 
 void TFormInstall::FormCreate() {
+    // In the builder role the image is left as the builder's start-up load made it: the
+    // pictures and license of the project loaded at start must reach its setups.
     switch (RoleOf(SelfImage)) {
         case Role::Installer:
             Show();
