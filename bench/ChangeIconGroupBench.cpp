@@ -24,12 +24,12 @@ constexpr uint64_t kPackageBytes = uint64_t{512} << 20;
 void PrepareFiles() {
     if (fs::exists(kSource)) return;
     fs::create_directories(kDir);
-    kolvane::testing::PeFixtureSpec spec;
+    kolvane::testing::PeLayout layout;
     const std::string group = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0, 0, 4, 0, 0, 1, 0};
-    spec.resources = {{{14, {}}, {0, u"MAINICON"}, 0, group},
+    layout.resources = {{{14, {}}, {0, u"MAINICON"}, 0, group},
                       {{3, {}}, {1, {}}, 0, std::string(1024, 'o')}};
     std::ofstream out(kSource, std::ios::binary);
-    out << kolvane::testing::BuildPe(spec);
+    out << kolvane::testing::BuildPe(layout);
     std::string chunk(1 << 20, '\0');
     for (uint64_t written = 0; written < kPackageBytes; written += chunk.size()) {
         for (size_t i = 0; i < chunk.size(); i += 4096) chunk[i] = static_cast<char>(written >> 20);

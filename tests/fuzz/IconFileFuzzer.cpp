@@ -14,15 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string exePath = kolvane::fuzz::ScratchPath("exe");
     static const std::string iconPath = kolvane::fuzz::ScratchPath("ico");
     static const std::string exe = [] {
-        kolvane::testing::PeFixtureSpec spec;
+        kolvane::testing::PeLayout layout;
         const std::string group = {0, 0, 1, 0,  2,  0, 16, 16, 0, 0,  1, 0, 32, 0, 4, 0, 0,
                                    0, 7, 0, 16, 16, 0, 0,  1,  0, 32, 0, 4, 0,  0, 0, 9, 0};
-        spec.resources = {{{14, {}}, {0, u"MAINICON"}, 0, group},
+        layout.resources = {{{14, {}}, {0, u"MAINICON"}, 0, group},
                           {{3, {}}, {7, {}}, 0, "img7"},
                           {{3, {}}, {9, {}}, 0, "img9"},
                           {{3, {}}, {8, {}}, 1033, "img8"}};
-        spec.appended = "package";
-        return kolvane::testing::BuildPe(spec);
+        layout.appended = "package";
+        return kolvane::testing::BuildPe(layout);
     }();
     kolvane::fuzz::WriteFile(exePath, reinterpret_cast<const uint8_t*>(exe.data()), exe.size());
     kolvane::fuzz::WriteFile(iconPath, data, size);

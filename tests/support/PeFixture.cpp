@@ -35,9 +35,9 @@ using Names = std::map<FixtureKey, Languages, KeyLess>;
 using Types = std::map<FixtureKey, Names, KeyLess>;
 
 // The resource directory, level by level: root, types, names, data entries, names, data.
-std::string BuildResources(const PeFixtureSpec& spec) {
+std::string BuildResources(const PeLayout& layout) {
     Types types;
-    for (const FixtureResource& r : spec.resources) types[r.type][r.name][r.language] = &r.data;
+    for (const FixtureResource& r : layout.resources) types[r.type][r.name][r.language] = &r.data;
 
     uint32_t dirBytes = 16 + 8 * static_cast<uint32_t>(types.size());
     uint32_t typeBytes = 0, nameDirBytes = 0, entries = 0, stringBytes = 0;
@@ -58,7 +58,7 @@ std::string BuildResources(const PeFixtureSpec& spec) {
 
     std::string out;
     auto directory = [&](uint32_t at, size_t named, size_t ids) {
-        Put32(out, at + 4, spec.directoryTimeStamp);
+        Put32(out, at + 4, layout.directoryTimeStamp);
         Put16(out, at + 12, static_cast<uint16_t>(named));
         Put16(out, at + 14, static_cast<uint16_t>(ids));
     };
@@ -110,50 +110,50 @@ std::string BuildResources(const PeFixtureSpec& spec) {
 
 }  // namespace
 
-std::string BuildPe(const PeFixtureSpec& spec) {
-    const std::string resources = BuildResources(spec);
+std::string BuildPe(const PeLayout& layout) {
+    const std::string resources = BuildResources(layout);
     const uint32_t resourceSize = static_cast<uint32_t>(resources.size());
     const uint32_t resourceRaw =
-        spec.resourceRawSize ? spec.resourceRawSize : Align(resourceSize, kFixtureFileAlignment);
+        layout.resourceRawSize ? layout.resourceRawSize : Align(resourceSize, kFixtureFileAlignment);
     if (resourceRaw < resourceSize) throw std::invalid_argument("resource section too small");
     const uint32_t relocRva = kFixtureResourceRva + Align(resourceSize, kFixtureSectionAlignment);
     const uint32_t relocRaw = kFixtureResourceRaw + resourceRaw;
-    const uint16_t sections = spec.relocAfter ? 4 : 3;
+    const uint16_t sections = layout.relocAfter ? 4 : 3;
 
     std::string out(kFixtureResourceRaw, '\0');
     Put16(out, 0, 0x5A4D);
     Put32(out, 60, 0x80);
     Put32(out, 0x80, 0x00004550);
-    Put16(out, 0x84, spec.pe32Plus ? 0x8664 : 0x014C);
+    Put16(out, 0x84, layout.pe32Plus ? 0x8664 : 0x014C);
     Put16(out, 0x86, sections);
-    const uint16_t optionalSize = spec.pe32Plus ? 240 : 224;
+    const uint16_t optionalSize = layout.pe32Plus ? 240 : 224;
     Put16(out, 0x94, optionalSize);
-    Put16(out, 0x96, spec.pe32Plus ? 0x0022 : 0x0102);
+    Put16(out, 0x96, layout.pe32Plus ? 0x0022 : 0x0102);
     const uint64_t opt = 0x98;
-    Put16(out, opt, spec.pe32Plus ? 0x20B : 0x10B);
+    Put16(out, opt, layout.pe32Plus ? 0x20B : 0x10B);
     Put32(out, opt + 4, 0x200);
-    Put32(out, opt + 8, 0x200 + resourceRaw + (spec.relocAfter ? 0x200 : 0));
+    Put32(out, opt + 8, 0x200 + resourceRaw + (layout.relocAfter ? 0x200 : 0));
     Put32(out, opt + 16, 0x1000);
     Put32(out, opt + 20, 0x1000);
-    Put32(out, opt + (spec.pe32Plus ? 24 : 28), 0x400000);
+    Put32(out, opt + (layout.pe32Plus ? 24 : 28), 0x400000);
     Put32(out, opt + 32, kFixtureSectionAlignment);
     Put32(out, opt + 36, kFixtureFileAlignment);
     Put16(out, opt + 40, 4);
     Put16(out, opt + 48, 4);
-    Put32(out, opt + 56, spec.relocAfter ? relocRva + 0x1000 : relocRva);
+    Put32(out, opt + 56, layout.relocAfter ? relocRva + 0x1000 : relocRva);
     Put32(out, opt + 60, 0x400);
     Put16(out, opt + 68, 2);
-    const uint64_t dirs = opt + (spec.pe32Plus ? 112 : 96);
+    const uint64_t dirs = opt + (layout.pe32Plus ? 112 : 96);
     Put32(out, dirs - 4, 16);
     Put32(out, dirs + 8 * 2, kFixtureResourceRva);
     Put32(out, dirs + 8 * 2 + 4, resourceSize);
-    if (spec.relocAfter) {
+    if (layout.relocAfter) {
         Put32(out, dirs + 8 * 5, relocRva);
         Put32(out, dirs + 8 * 5 + 4, 0x20);
     }
-    if (spec.debugDirectorySize) {
+    if (layout.debugDirectorySize) {
         Put32(out, dirs + 8 * 6, 0x2000);
-        Put32(out, dirs + 8 * 6 + 4, spec.debugDirectorySize);
+        Put32(out, dirs + 8 * 6 + 4, layout.debugDirectorySize);
     }
 
     struct Section {
@@ -164,7 +164,7 @@ std::string BuildPe(const PeFixtureSpec& spec) {
         {".text", 0x10, 0x1000, 0x200, 0x400},
         {".rdata", 0x100, 0x2000, 0x200, kFixtureRdataRaw},
         {".rsrc", resourceSize, kFixtureResourceRva, resourceRaw, kFixtureResourceRaw}};
-    if (spec.relocAfter) table.push_back({".reloc", 0x100, relocRva, 0x200, relocRaw});
+    if (layout.relocAfter) table.push_back({".reloc", 0x100, relocRva, 0x200, relocRaw});
     uint64_t header = opt + optionalSize;
     for (const Section& s : table) {
         out.replace(header, std::string(s.name).size(), s.name);
@@ -175,7 +175,7 @@ std::string BuildPe(const PeFixtureSpec& spec) {
         header += 40;
     }
     out[0x400] = '\xC3';  // ret
-    if (spec.debugDirectorySize) {
+    if (layout.debugDirectorySize) {
         for (uint32_t i = 0; i < 2; ++i) {
             const uint64_t entry = kFixtureRdataRaw + 28 * i;
             Put32(out, entry + 12, 2);
@@ -187,10 +187,10 @@ std::string BuildPe(const PeFixtureSpec& spec) {
     out.resize(kFixtureResourceRaw);
     out += resources;
     out.resize(relocRaw, '\0');
-    if (spec.relocAfter) {
+    if (layout.relocAfter) {
         for (uint32_t i = 0; i < 0x200; ++i) out += static_cast<char>(0xA0 + i % 37);
     }
-    return out + spec.appended;
+    return out + layout.appended;
 }
 
 std::string BuildIcon(const std::vector<uint32_t>& sizes, uint16_t planes, uint16_t bitCount) {

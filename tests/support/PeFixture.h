@@ -20,7 +20,7 @@ struct FixtureResource {
     std::string data;
 };
 
-struct PeFixtureSpec {
+struct PeLayout {
     bool pe32Plus = false;
     std::vector<FixtureResource> resources;
     uint32_t resourceRawSize = 0;  // SizeOfRawData of .rsrc; 0 means the aligned minimum
@@ -37,7 +37,7 @@ inline constexpr uint32_t kFixtureResourceRva = 0x3000;
 inline constexpr uint32_t kFixtureResourceRaw = 0x800;
 inline constexpr uint32_t kFixtureRdataRaw = 0x600;
 
-std::string BuildPe(const PeFixtureSpec& spec);
+std::string BuildPe(const PeLayout& layout);
 
 // A minimal icon file with `count` images; image i is `sizes[i]` bytes of value 0x40 + i.
 std::string BuildIcon(const std::vector<uint32_t>& sizes, uint16_t planes = 1,

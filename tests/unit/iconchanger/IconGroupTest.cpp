@@ -7,7 +7,7 @@ namespace {
 
 using testing::BuildIcon;
 using testing::BuildPe;
-using testing::PeFixtureSpec;
+using testing::PeLayout;
 using testing::U16At;
 using testing::U32At;
 
@@ -46,10 +46,10 @@ const TResItem* Child(const TResItem* dir, int32_t id, std::u16string_view name 
 class IconGroup : public TempFolderTest {
   protected:
     std::string Exe(const std::vector<testing::FixtureResource>& resources) {
-        PeFixtureSpec spec;
-        spec.resources = resources;
-        spec.appended = "SO!#PACKAGE\xB6-package-EO!#PACKAGE";
-        return Put("setup.exe", BuildPe(spec)).string();
+        PeLayout layout;
+        layout.resources = resources;
+        layout.appended = "SO!#PACKAGE\xB6-package-EO!#PACKAGE";
+        return Put("setup.exe", BuildPe(layout)).string();
     }
     std::string Icon(const std::string& bytes) { return Put("a.ico", bytes).string(); }
 };

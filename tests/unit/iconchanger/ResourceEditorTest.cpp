@@ -10,7 +10,7 @@ namespace {
 
 using testing::BuildPe;
 using testing::FixtureResource;
-using testing::PeFixtureSpec;
+using testing::PeLayout;
 using testing::U16At;
 using testing::U32At;
 
@@ -23,9 +23,9 @@ std::string Filled(size_t size, char base) {
 }
 
 // Named and numbered entries at every level, several languages.
-PeFixtureSpec MixedResources() {
-    PeFixtureSpec spec;
-    spec.resources = {
+PeLayout MixedResources() {
+    PeLayout layout;
+    layout.resources = {
         {{14, {}}, {0, u"MAINICON"}, 1033, Filled(20, 'a')},
         {{14, {}}, {0, u"OTHER"}, 0, Filled(34, 'b')},
         {{3, {}}, {1, {}}, 1033, Filled(744, 'c')},
@@ -35,8 +35,8 @@ PeFixtureSpec MixedResources() {
         {{10, {}}, {5, {}}, 0, Filled(3, 'g')},
         {{10, {}}, {5, {}}, 1046, Filled(4, 'h')},
     };
-    spec.appended = "SO!#PACKAGE\xB6payload-bytes-EO!#PACKAGE";
-    return spec;
+    layout.appended = "SO!#PACKAGE\xB6payload-bytes-EO!#PACKAGE";
+    return layout;
 }
 
 class ResourceEditor : public TempFolderTest {};
@@ -51,9 +51,9 @@ bool AddResource(const std::filesystem::path& path, uint32_t size) {
 
 TEST_F(ResourceEditor, CommitWithoutChangesRebuildsThePreOrderLayoutAndIsAFixedPoint) {
     for (bool pe32Plus : {false, true}) {
-        PeFixtureSpec spec = MixedResources();
-        spec.pe32Plus = pe32Plus;
-        const std::string original = BuildPe(spec);
+        PeLayout layout = MixedResources();
+        layout.pe32Plus = pe32Plus;
+        const std::string original = BuildPe(layout);
         const auto path = Put("a.exe", original);
         ASSERT_TRUE(EndResUpdate(BeginResUpdate(Wide(path), false), false));
         const std::string once = ReadAll(path);
@@ -65,7 +65,7 @@ TEST_F(ResourceEditor, CommitWithoutChangesRebuildsThePreOrderLayoutAndIsAFixedP
             (16 + 4 * 8) + 3 * (16 + 2 * 8) + (16 + 8) + 6 * (16 + 8) + (16 + 2 * 8) + 8 * 16;
         const uint32_t nameBytes = (2 + 6) + (2 + 8) + (2 + 16) + (2 + 10);
         uint32_t dataBytes = 0;
-        for (const FixtureResource& r : spec.resources)
+        for (const FixtureResource& r : layout.resources)
             dataBytes += static_cast<uint32_t>((r.data.size() + 3) / 4 * 4);
         const uint32_t newSize = (dirBytes + nameBytes + 3) / 4 * 4 + dataBytes;
         const FixtureHeaders at(pe32Plus);
@@ -78,12 +78,12 @@ TEST_F(ResourceEditor, CommitWithoutChangesRebuildsThePreOrderLayoutAndIsAFixedP
         EXPECT_EQ(U32At(once, res + 20), 0x80000000u | (16 + 4 * 8));
         EXPECT_EQ(U16At(once, res + dirBytes), 3);
         EXPECT_EQ(U32At(once, kOpt + 64), ReferenceChecksum(once, kOpt + 64));
-        EXPECT_TRUE(once.ends_with(spec.appended));
+        EXPECT_TRUE(once.ends_with(layout.appended));
 
         // Every resource reads back unchanged.
         auto update = BeginResUpdate(Wide(path), false);
         ASSERT_TRUE(update);
-        for (const FixtureResource& r : spec.resources) {
+        for (const FixtureResource& r : layout.resources) {
             std::span<const uint8_t> bytes;
             const ResKey type = r.type.name.empty() ? ResKey(r.type.id) : ResKey(r.type.name);
             const ResKey name = r.name.name.empty() ? ResKey(r.name.id) : ResKey(r.name.name);
@@ -97,12 +97,12 @@ TEST_F(ResourceEditor, CommitWithoutChangesRebuildsThePreOrderLayoutAndIsAFixedP
 
 TEST_F(ResourceEditor, GrowingLastSectionMovesTheAppendedPackage) {
     // A resource section of 83,968 bytes that gains a 744-byte image and a 20-byte group.
-    PeFixtureSpec spec;
-    spec.relocAfter = false;
-    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(83364, 'r')}};
-    spec.resourceRawSize = 83968;
-    spec.appended = Filled(5000, 'p');
-    const std::string original = BuildPe(spec);
+    PeLayout layout;
+    layout.relocAfter = false;
+    layout.resources = {{{10, {}}, {1, {}}, 0, Filled(83364, 'r')}};
+    layout.resourceRawSize = 83968;
+    layout.appended = Filled(5000, 'p');
+    const std::string original = BuildPe(layout);
     const auto path = Put("setup.exe", original);
 
     auto update = BeginResUpdate(Wide(path), false);
@@ -118,7 +118,7 @@ TEST_F(ResourceEditor, GrowingLastSectionMovesTheAppendedPackage) {
     EXPECT_EQ(U32At(after, at.dirs + 8 * 2 + 4), 84380u);
     EXPECT_EQ(U32At(after, at.Section(2) + 16), 84480u);
     EXPECT_EQ(after.size(), original.size() + 512);
-    EXPECT_EQ(after.substr(testing::kFixtureResourceRaw + 84480), spec.appended);
+    EXPECT_EQ(after.substr(testing::kFixtureResourceRaw + 84480), layout.appended);
     EXPECT_EQ(U32At(after, kOpt + 8), U32At(original, kOpt + 8) + 512);
     EXPECT_EQ(U32At(after, kOpt + 56), U32At(original, kOpt + 56));
     EXPECT_EQ(U32At(after, kOpt + 64), ReferenceChecksum(after, kOpt + 64));
@@ -134,12 +134,12 @@ TEST_F(ResourceEditor, LaterSectionsDirectoriesAndDebugDataMoveWithTheSection) {
                           Case{true, 56, 2}, Case{true, 28, 1}}) {
         SCOPED_TRACE(::testing::PrintToString(c.pe32Plus) + " debug size " +
                      std::to_string(c.debugSize));
-        PeFixtureSpec spec;
-        spec.pe32Plus = c.pe32Plus;
-        spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
-        spec.debugDirectorySize = c.debugSize;
-        spec.appended = "tail";
-        const std::string original = BuildPe(spec);
+        PeLayout layout;
+        layout.pe32Plus = c.pe32Plus;
+        layout.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+        layout.debugDirectorySize = c.debugSize;
+        layout.appended = "tail";
+        const std::string original = BuildPe(layout);
         const auto path = Put("b.exe", original);
         const FixtureHeaders at(c.pe32Plus);
         const uint64_t reloc = at.Section(3);
@@ -181,9 +181,9 @@ TEST_F(ResourceEditor, LaterSectionsDirectoriesAndDebugDataMoveWithTheSection) {
 }
 
 TEST_F(ResourceEditor, SectionWithoutFileDataAndCertificateTableAreMovedSoundly) {
-    PeFixtureSpec spec;
-    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
-    std::string file = BuildPe(spec);
+    PeLayout layout;
+    layout.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+    std::string file = BuildPe(layout);
     const FixtureHeaders at(false);
     // .reloc turned into uninitialised data, and a certificate table in the appended bytes.
     file.replace(at.Section(3) + 16, 8, 8, '\0');
@@ -200,10 +200,10 @@ TEST_F(ResourceEditor, SectionWithoutFileDataAndCertificateTableAreMovedSoundly)
 }
 
 TEST_F(ResourceEditor, ChecksumCoversDebugEntriesRewrittenInsideTheMovedTail) {
-    PeFixtureSpec spec;
-    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
-    spec.debugDirectorySize = 28;
-    std::string file = BuildPe(spec);
+    PeLayout layout;
+    layout.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+    layout.debugDirectorySize = 28;
+    std::string file = BuildPe(layout);
     const FixtureHeaders at(false);
     // The debug directory moves into .reloc, behind the resources; its entry's file
     // position there points behind the resources too, so the commit rewrites it.
@@ -222,9 +222,9 @@ TEST_F(ResourceEditor, ChecksumCoversDebugEntriesRewrittenInsideTheMovedTail) {
 // Found by fuzzing: a debug directory whose address falls into an empty section header
 // made the commit rewrite "entries" inside the headers.
 TEST_F(ResourceEditor, DebugEntriesOutsideTheirSectionDataAreLeftAlone) {
-    PeFixtureSpec spec;
-    spec.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
-    std::string file = BuildPe(spec);
+    PeLayout layout;
+    layout.resources = {{{10, {}}, {1, {}}, 0, Filled(60, 'x')}};
+    std::string file = BuildPe(layout);
     const FixtureHeaders at(false);
     file.replace(at.Section(3), 40, 40, '\0');
     const uint32_t debug[2] = {0x60, 0x38000000};
@@ -260,10 +260,10 @@ TEST_F(ResourceEditor, StartEmptyDropsEveryResource) {
 
 // Damaged files are refused the way a non-PE file is, and stay untouched.
 TEST_F(ResourceEditor, BeginRefusesFilesThatAreNotSoundExecutables) {
-    PeFixtureSpec spec;
+    PeLayout layout;
     // Root at 0, type 10 at 24, name 1 at 48, its data entry at 72, data at 88.
-    spec.resources = {{{10, {}}, {1, {}}, 0, "abcd"}};
-    const std::string good = BuildPe(spec);
+    layout.resources = {{{10, {}}, {1, {}}, 0, "abcd"}};
+    const std::string good = BuildPe(layout);
     const uint64_t res = testing::kFixtureResourceRaw;
     const FixtureHeaders at(false);
     auto patched = [&](uint64_t offset, uint32_t value) {

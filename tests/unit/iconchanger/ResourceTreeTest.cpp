@@ -8,7 +8,7 @@ namespace kolvane::iconchanger {
 namespace {
 
 using testing::BuildPe;
-using testing::PeFixtureSpec;
+using testing::PeLayout;
 
 // The tree as text: "type/name/language" per data item, in list order; names in quotes.
 std::string Key(const TResItem& item) {
@@ -44,13 +44,13 @@ void ExpectCountsMatch(const TResItem& dir) {
 class ResourceTree : public TempFolderTest {
   protected:
     std::unique_ptr<TResUpdate> Open() {
-        PeFixtureSpec spec;
-        spec.resources = {
+        PeLayout layout;
+        layout.resources = {
             {{14, {}}, {0, u"PACKAGEINFO"}, 0, "p"}, {{3, {}}, {1, {}}, 1033, "a"},
             {{3, {}}, {1, {}}, 1046, "b"},           {{3, {}}, {4, {}}, 0, "c"},
             {{3, {}}, {4, {}}, 1033, "d"},
         };
-        auto update = BeginResUpdate(Wide(Put("t.exe", BuildPe(spec))), false);
+        auto update = BeginResUpdate(Wide(Put("t.exe", BuildPe(layout))), false);
         EXPECT_TRUE(update);
         return update;
     }
