@@ -90,7 +90,6 @@ std::string Control::Text() const {
 
 void Control::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
 bool Control::Visible() const { return (GetWindowLongA(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
-void Control::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 void Control::SetFocus() { ::SetFocus(handle_); }
 void Control::BringToFront() {
     SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -34,7 +34,6 @@ public:
     std::string Text() const;
     void SetVisible(bool visible);
     bool Visible() const;
-    void SetEnabled(bool enabled);
     void SetFocus();
     void BringToFront();
 

@@ -62,13 +62,6 @@ void Form::Show() {
 
 void Form::Hide() { ShowWindow(handle_, SW_HIDE); }
 
-void Form::SetCaption(std::string_view caption) { SetWindowTextA(handle_, std::string(caption).c_str()); }
-
-std::string Form::Caption() const {
-    char text[512];
-    return std::string(text, static_cast<size_t>(GetWindowTextA(handle_, text, sizeof text)));
-}
-
 Form* Form::FromHandle(HWND handle) { return static_cast<Form*>(GetPropA(handle, kFormProperty)); }
 
 LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -32,8 +32,6 @@ public:
     void Show();
     void Hide();
     bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
-    void SetCaption(std::string_view caption);
-    std::string Caption() const;
     void Close() { SendMessageA(handle_, WM_CLOSE, 0, 0); }
 
     static Form* FromHandle(HWND handle);
