@@ -32,6 +32,7 @@ TEST(Role, InstallerAndUninstallerShowOnlyTheWizardAndEndWhenItCloses) {
         SCOPED_TRACE(c.role);
         Process program(CopyProgram(FreshFolder(std::string("role-") + c.role), c.role));
         HWND wizard = program.WaitForWindow("TFormInstall");
+        Screenshot(wizard, std::string("wizard-start-") + c.role);
         EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{wizard}) << program.DescribeWindows();
         EXPECT_EQ(IsVisible(Control(wizard, ids::PanelUninstall)), c.uninstallPage);
         EXPECT_EQ(IsVisible(Control(wizard, ids::ButBack)), !c.uninstallPage);

@@ -26,6 +26,9 @@ setup)
     mkdir -p "$HOME/Desktop"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINE" wineboot -i >"$KOLVANE_WINE_ROOT/wineboot.log" 2>&1
+        # Title-bar buttons are Marlett glyphs; without the font in the prefix they show
+        # as letters in screenshots.
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
         "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         "$WINESERVER" -w
