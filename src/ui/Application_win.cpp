@@ -64,6 +64,9 @@ void RunHandler(const std::function<void()>& handler) {
         handler();
     } catch (const std::exception& error) {
         ShowMessageBox(error.what(), MessageKind::Error);
+    } catch (...) {
+        // Nothing may cross the window procedure, whatever was thrown.
+        ShowMessageBox("An unexpected error stopped this action.", MessageKind::Error);
     }
 }
 
