@@ -78,13 +78,7 @@ public:
     }
 
     void Append(const char* bytes, size_t length) {
-        for (size_t done = 0; done < length;) {
-            DWORD written = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(kCopyChunk, length - done));
-            if (!WriteFile(file_.Get(), bytes + done, chunk, &written, nullptr) || written == 0)
-                ThrowFileError("Cannot write file", path_);
-            done += written;
-        }
+        WriteAll(file_, {bytes, length}, path_);
         tailSum_ += iconchanger::WordSum(reinterpret_cast<const uint8_t*>(bytes), length_, length);
         length_ += length;
     }
@@ -111,11 +105,8 @@ public:
     // The checksum now covers the whole file.
     void Finish() {
         iconchanger::StoreChecksum(reinterpret_cast<uint8_t*>(head_.data()), head_.size(), length_, tailSum_);
-        DWORD written = 0;
         SetFilePointerEx(file_.Get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
-        if (!WriteFile(file_.Get(), head_.data(), static_cast<DWORD>(head_.size()), &written, nullptr) ||
-            written != head_.size())
-            ThrowFileError("Cannot write file", path_);
+        WriteAll(file_, head_, path_);
     }
 
 private:

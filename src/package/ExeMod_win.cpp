@@ -14,7 +14,7 @@ PackageImage SelfImage;
 
 namespace {
 
-// Large transfers go in pieces: ReadFile and WriteFile count in 32 bits.
+// Large reads go in pieces: ReadFile counts in 32 bits.
 constexpr DWORD kTransferChunk = 64u << 20;
 
 
@@ -48,16 +48,7 @@ void WriteFileFrom(const std::string& fileName, Producer&& produce) {
     FileHandle file(CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) ThrowFileError("Cannot create file", fileName);
-    produce([&](const char* bytes, size_t length) {
-        while (length > 0) {
-            DWORD written = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(kTransferChunk, length));
-            if (!WriteFile(file.Get(), bytes, chunk, &written, nullptr) || written == 0)
-                ThrowFileError("Cannot write file", fileName);
-            bytes += written;
-            length -= written;
-        }
-    });
+    produce([&](const char* bytes, size_t length) { WriteAll(file, {bytes, length}, fileName); });
 }
 
 void ChangeDirectory(const std::string& folder) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace kolvane {
@@ -23,5 +25,9 @@ public:
 private:
     HANDLE handle_;
 };
+
+// Writes all of `bytes` at the file's position, in pieces (WriteFile counts in 32 bits);
+// a failure throws PlatformError naming `path`.
+void WriteAll(const FileHandle& file, std::string_view bytes, const std::string& path);
 
 }  // namespace kolvane
